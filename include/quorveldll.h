@@ -1,0 +1,281 @@
+// Public interface of libQuorvelSharedLib: control and read-out of a pixelated
+// gamma camera over Ethernet. Only standard headers are included, so a client
+// compiles this without Qt. Every function is a static member of QuorvelDll;
+// functions returning bool report failure with false and a text in GetLastError().
+#ifndef QUORVELDLL_H
+#define QUORVELDLL_H
+
+#include <string>
+
+#if defined(QUORVEL_BUILDING_LIBRARY)
+#define QUORVEL_EXPORT __attribute__((visibility("default")))
+#else
+#define QUORVEL_EXPORT
+#endif
+
+// System configuration
+enum MBMultiplexerAddrType {
+    MB_MULTIPLEXER_ADDR_TYPE_UNDEFINED = -1,
+    MB_MULTIPLEXER_ADDR_TYPE_0 = 0,
+    MB_MULTIPLEXER_ADDR_TYPE_1 = 1,
+    MB_MULTIPLEXER_ADDR_TYPE_2 = 2,
+    MB_MULTIPLEXER_ADDR_TYPE_3 = 3
+};
+
+enum SysTokenType {
+    SYS_TOKEN_TYPE_UNDEFINED = 0,
+    SYS_TOKEN_TYPE_1 = 1,
+    SYS_TOKEN_TYPE_2 = 2
+};
+
+enum PixelMappingMode {
+    PIXEL_MAPPING_MODE_GLOBAL = 1,
+    PIXEL_MAPPING_MODE_LOCAL = 2
+};
+
+// Collected data selectors
+enum PacketData {
+    PACKET_DATA_GM_ID = 1,
+    PACKET_DATA_HEADER_WORD = 2,
+    PACKET_DATA_HEADER_BYTE = 3,
+    PACKET_DATA_NO_OF_PHOTONS = 4
+};
+
+enum PhotonData {
+    PHOTON_DATA_PIXEL = 1,
+    PHOTON_DATA_ENERGY = 2,
+    PHOTON_DATA_POSITIVE_ENERGY = 3,
+    PHOTON_DATA_TIME_DETECT = 4,
+    PHOTON_DATA_POSITIVE_TIME_DETECT = 5
+};
+
+// ASIC channel settings
+enum Signal {
+    SIGNAL_UNDEFINED = 0,
+    SIGNAL_1 = 1,
+    SIGNAL_2 = 2
+};
+
+namespace CathodeChannel {
+enum ShapedTimingSignal {
+    SHAPED_TIMING_SIGNAL_UNDEFINED = 0,
+    SHAPED_TIMING_SIGNAL_1 = 1,
+    SHAPED_TIMING_SIGNAL_2 = 2
+};
+
+enum TimingMode {
+    TIMING_MODE_UNDEFINED = 0,
+    TIMING_MODE_1 = 1,
+    TIMING_MODE_2 = 2,
+    TIMING_MODE_3 = 3
+};
+
+enum InternalLeakageCurrentGenerator {
+    CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_UNDEFINED = 0,
+    CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_1 = 1,
+    CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2 = 2
+};
+} // namespace CathodeChannel
+
+enum TestPulseEdge {
+    TEST_PULSE_EDGE_UNDEFINED = 0,
+    TEST_PULSE_EDGE_1 = 1,
+    TEST_PULSE_EDGE_2 = 2
+};
+
+enum TestModeInput {
+    TEST_MODE_INPUT_UNDEFINED = 0,
+    TEST_MODE_INPUT_1 = 1,
+    TEST_MODE_INPUT_2 = 2
+};
+
+enum TimingChannelsShaperPeakingTime {
+    TIMING_CHANNELS_SHAPER_PEAKING_TIME_UNDEFINED = 0,
+    TIMING_CHANNELS_SHAPER_PEAKING_TIME_1 = 1,
+    TIMING_CHANNELS_SHAPER_PEAKING_TIME_2 = 2,
+    TIMING_CHANNELS_SHAPER_PEAKING_TIME_3 = 3,
+    TIMING_CHANNELS_SHAPER_PEAKING_TIME_4 = 4
+};
+
+// ASIC global settings
+enum ChannelType {
+    CHANNEL_TYPE_ANODE = 0,
+    CHANNEL_TYPE_CATHODE = 1
+};
+
+enum ChannelThresholdType {
+    CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_PRIMARY_BIPOLAR = 0,
+    CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_UNIPOLAR = 1,
+    CHANNEL_THRESHOLD_TYPE_CATHODE_ENERGY = 2,
+    CHANNEL_THRESHOLD_TYPE_ANODE_NEGATIVE_ENERGY = 3,
+    CHANNEL_THRESHOLD_TYPE_ANODE_POSITIVE_ENERGY = 4
+};
+
+enum CathodeTimingChannelType {
+    CATHODE_TIMING_CHANNEL_TYPE_FIRST_MULTI_THRESHOLD = 0,
+    CATHODE_TIMING_CHANNEL_TYPE_SECOND_MULTI_THRESHOLD = 1,
+    CATHODE_TIMING_CHANNEL_TYPE_THIRD_MULTI_THRESHOLD = 2,
+    CATHODE_TIMING_CHANNEL_TYPE_UNIPOLAR = 3
+};
+
+enum TimingChannelUnipolarGain {
+    TIMING_CHANNEL_UNIPOLAR_GAIN_UNDEFINED = 0,
+    TIMING_CHANNEL_UNIPOLAR_GAIN_27MV = 1,
+    TIMING_CHANNEL_UNIPOLAR_GAIN_81MV = 2
+};
+
+enum TimingChannelBipolarGain {
+    TIMING_CHANNEL_BIPOLAR_GAIN_UNDEFINED = 0,
+    TIMING_CHANNEL_BIPOLAR_GAIN_21MV = 1,
+    TIMING_CHANNEL_BIPOLAR_GAIN_55MV = 2,
+    TIMING_CHANNEL_BIPOLAR_GAIN_63MV = 3,
+    TIMING_CHANNEL_BIPOLAR_GAIN_164MV = 4
+};
+
+enum GMASICReadoutMode {
+    GMASIC_READOUT_MODE_UNDEFINED = 0,
+    GMASIC_READOUT_MODE_1 = 1,
+    GMASIC_READOUT_MODE_2 = 2
+};
+
+enum ChannelGain {
+    CHANNEL_GAIN_UNDEFINED = 0,
+    CHANNEL_GAIN_1 = 1,
+    CHANNEL_GAIN_2 = 2
+};
+
+enum InternalLeakageCurrentGenerator {
+    INTERNAL_LEAKAGE_CURRENT_GENERATOR_UNDEFINED = 0,
+    INTERNAL_LEAKAGE_CURRENT_GENERATOR_1 = 1,
+    INTERNAL_LEAKAGE_CURRENT_GENERATOR_2 = 2
+};
+
+enum MultipleFiringSuppressionTime {
+    MULTIPLE_FIRING_SUPPRESSION_TIME_UNDEFINED = 0,
+    MULTIPLE_FIRING_SUPPRESSION_TIME_1 = 1,
+    MULTIPLE_FIRING_SUPPRESSION_TIME_2 = 2,
+    MULTIPLE_FIRING_SUPPRESSION_TIME_3 = 3,
+    MULTIPLE_FIRING_SUPPRESSION_TIME_4 = 4
+};
+
+enum CathodeTestClockType {
+    CATHODE_TEST_CLOCK_TYPE_UNDEFINED = 0,
+    CATHODE_TEST_CLOCK_TYPE_1 = 1,
+    CATHODE_TEST_CLOCK_TYPE_2 = 2
+};
+
+enum AnalogOutput {
+    ANALOG_OUTPUT_UNDEFINED = 0,
+    ANALOG_OUTPUT_1 = 1,
+    ANALOG_OUTPUT_2 = 2,
+    ANALOG_OUTPUT_3 = 3,
+    ANALOG_OUTPUT_DAC = 4,
+    ANALOG_OUTPUT_CATHODE_ENERGY_TIMING = 5,
+    ANALOG_OUTPUT_ANODE_CHANNEL = 6
+};
+
+enum CathodeEnergyTiming {
+    CATHODE_ENERGY_TIMING_UNDEFINED = 0,
+    CATHODE_ENERGY_TIMING_1 = 1,
+    CATHODE_ENERGY_TIMING_2 = 2,
+    CATHODE_ENERGY_TIMING_3 = 3,
+    CATHODE_ENERGY_TIMING_4 = 4
+};
+
+enum DACS {
+    DACS_UNDEFINED = 0,
+    DACS_1 = 1,
+    DACS_2 = 2,
+    DACS_3 = 3,
+    DACS_4 = 4,
+    DACS_5 = 5,
+    DACS_6 = 6,
+    DACS_7 = 7,
+    DACS_8 = 8,
+    DACS_9 = 9
+};
+
+// ASIC operations
+enum ChannelUpdateType {
+    CHANNEL_UPDATE_TYPE_SINGLE = 0,
+    CHANNEL_UPDATE_TYPE_ALL = 1
+};
+
+// Gamma modules
+enum GMReadoutMode {
+    GM_READOUT_MODE_UNDEFINED = 0,
+    GM_READOUT_MODE_READ_ALL = 1,
+    GM_READOUT_MODE_SPARSIFIED = 2
+};
+
+enum GMCathodeMode {
+    GM_CATHODE_MODE_UNDEFINED = 0,
+    GM_CATHODE_MODE_UNIPOLAR = 1,
+    GM_CATHODE_MODE_MULTI_THRESHOLD = 2,
+    GM_CATHODE_MODE_BIPOLAR = 3
+};
+
+enum GMPulserFrequency {
+    GM_PULSER_FREQUENCY_UNDEFINED = 0,
+    GM_PULSER_FREQUENCY_100HZ = 1,
+    GM_PULSER_FREQUENCY_1KHZ = 2,
+    GM_PULSER_FREQUENCY_10KHZ = 3,
+    GM_PULSER_FREQUENCY_100KHZ = 4
+};
+
+enum GMUpdateType {
+    GM_UPDATE_TYPE_UNDEFINED = 0,
+    GM_UPDATE_TYPE_ACTIVE_GM = 1,
+    GM_UPDATE_TYPE_ALL_GMS = 2
+};
+
+enum CameraUpdateMode {
+    CAMERA_UPDATE_MODE_UNDEFINED = 0,
+    CAMERA_UPDATE_MODE_DEFERRED = 1,
+    CAMERA_UPDATE_MODE_IMMEDIATE = 2
+};
+
+class QUORVEL_EXPORT QuorvelDll
+{
+public:
+    // Library, connection and errors
+    static std::string GetVersion();
+    static void SetHostIPAddress(const char* a_Address);
+    static void SetCameraIPAddress(const char* a_Address);
+    static std::string GetCameraIPAddress();
+    static bool Initialize();
+    static bool IsSystemInitialized();
+    static void Disconnect();
+    static void Close();
+    static std::string GetLastError();
+    static void SetConnectStatusFunction(void (*a_Func)(const char*));
+    static void SetSysStatusFunction(void (*a_Func)(const char*));
+    static void SetToolbarStatusFunction(void (*a_Func)(const char*));
+    static void SetOperationErrorFunction(void (*a_Func)(const char*));
+    static void SetOperationProgressFunction(void (*a_Func)(int));
+    static void SetOperationCompleteFunction(void (*a_Func)());
+
+    // System configuration and control
+    static bool GetGBEFirmwareVersion(int* a_Version);
+    static bool StartSys();
+    static bool StopSys();
+    static bool SetDebugMode(bool a_Active);
+    static bool IsDebugModeActive();
+    static bool SetMBMultiplexerAddressType(MBMultiplexerAddrType a_Type);
+    static MBMultiplexerAddrType GetMBMultiplexerAddressType();
+    static bool SetPacketTransferRate(int a_Rate);
+    static int GetPacketTransferRate();
+    static bool SetSysTokenType(SysTokenType a_Type);
+    static SysTokenType GetSysTokenType();
+    static bool SetPixelMappingMode(PixelMappingMode a_Mode);
+    static PixelMappingMode GetPixelMappingMode();
+    static bool SendGBEControlData();
+    static bool SetCameraUpdateMode(CameraUpdateMode a_Mode);
+    static CameraUpdateMode GetCameraUpdateMode();
+
+    // Direct register access
+    static bool RegWrite(int a_Register, unsigned char a_MSB, unsigned char a_LSB);
+    static bool RegRead(int a_Register, unsigned char* a_MSB, unsigned char* a_LSB);
+};
+
+#endif // QUORVELDLL_H

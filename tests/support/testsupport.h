@@ -1,0 +1,22 @@
+// Helpers shared by the tests: bounded waits and per-test loopback addresses.
+#ifndef QUORVEL_TESTSUPPORT_H
+#define QUORVEL_TESTSUPPORT_H
+
+#include <QString>
+#include <functional>
+
+namespace testsupport {
+
+// A loopback address (127.x.y.z) derived from the running test's full name, so
+// tests can use the camera's fixed ports side by side in parallel processes.
+QString testLoopbackAddress();
+
+// The same, derived from any text (for tests that need two addresses).
+QString loopbackAddressFor(const QString& a_Key);
+
+// Processes Qt events until the condition holds or the time-out passes.
+bool waitUntil(const std::function<bool()>& a_Condition, int a_TimeoutMs = 5000);
+
+} // namespace testsupport
+
+#endif
