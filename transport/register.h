@@ -1,0 +1,40 @@
+// One request to a camera register: a command byte (register number, bit 7 set
+// for a write) followed by data bytes, or by one zero byte per value byte a read
+// expects back.
+#ifndef QUORVEL_REGISTER_H
+#define QUORVEL_REGISTER_H
+
+#include <QByteArray>
+#include <QObject>
+
+enum RegisterOp {
+    REGISTER_OP_WRITE = 0,
+    REGISTER_OP_READ = 1
+};
+
+class Register : public QObject
+{
+    Q_OBJECT
+
+public:
+    Register(int a_RegNo, RegisterOp a_Op);
+
+    void AddByte(unsigned char a_Byte);
+    void AddBytes(const QByteArray& a_Bytes);
+    void AddReadBytes(int a_Count);
+
+    const QByteArray& GetByteArray() const;
+    int GetRegNo() const;
+    RegisterOp GetOp() const;
+
+    // ORs the other request's data bytes into this one's; the command byte and
+    // this request's length never change.
+    Register& operator|=(const Register& a_Other);
+
+protected:
+    QByteArray m_Bytes;
+    int m_RegNo;
+    RegisterOp m_Op;
+};
+
+#endif // QUORVEL_REGISTER_H
