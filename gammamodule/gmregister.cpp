@@ -1,0 +1,13 @@
+#include "gammamodule/gmregister.h"
+
+GMRegister::GMRegister(int a_RegNo, int a_GMID, RegisterOp a_Op)
+    : Register(a_RegNo, a_Op)
+    , m_GMID(a_GMID)
+{
+    AddByte(static_cast<unsigned char>(a_GMID & 0xFF));
+}
+
+int GMRegister::GetGMID() const
+{
+    return m_GMID;
+}
