@@ -1,0 +1,105 @@
+// The data channel: a UDP socket on the data thread that gathers the camera's
+// datagrams into a batch and hands full batches to the ReadBuffer.
+#ifndef QUORVEL_DATAWORKER_H
+#define QUORVEL_DATAWORKER_H
+
+#include <QAbstractSocket>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+class QUdpSocket;
+struct mmsghdr;
+
+class DataWorker : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr qint64 DEFAULT_BUFFER_SIZE = 1048576;
+    // Asked for at bind time; the kernel grants at most twice net.core.rmem_max
+    // unless the process may force more.
+    static constexpr int DEFAULT_RECEIVE_BUFFER_REQUEST = 64 * 1024 * 1024;
+
+    explicit DataWorker(const QString& a_HostIPAddress);
+    ~DataWorker() override;
+
+    qint64 GetBufferSize() const;
+    // Zeroes the used part of the batch buffer and empties the batch.
+    void Reset();
+
+    // Address for the next Init(); called on the worker's thread, or before it starts.
+    void SetHostAddress(const QString& a_HostIPAddress);
+
+    // Receive buffer size to ask the kernel for; set before the thread starts.
+    void SetReceiveBufferRequest(int a_Bytes);
+    // What the kernel granted at the last bind (as getsockopt reports it), or 0.
+    qint64 GetReceiveBufferSize() const;
+    // Datagrams the kernel dropped on the data socket because it was full.
+    qint64 GetDroppedDatagrams() const;
+    // Datagrams received since construction (any thread may ask).
+    qint64 GetReceivedDatagrams() const;
+
+    // Closes and deletes the socket; called on the worker's own thread as the
+    // thread finishes, so the socket dies where it lives.
+    void ReleaseSocket();
+
+signals:
+    void portSet(quint16 a_PortNo);
+    void error(QString a_Error);
+    void readBufferReady(qint64 a_Bytes);
+    void bufferSizeChanged();
+    // Emitted at the very end of onCollectStopped(), after the final batch was handed over.
+    void collectStopFinished();
+    // A text for the client's sys status: data that could not be kept.
+    void dataLost(const QString& a_Text);
+
+public slots:
+    void Init();
+    void SetBufferSize(qint64 a_Bytes);
+    void Stop();
+    virtual void OnDataReady() = 0;
+    virtual void onCollectStopped() = 0;
+
+protected slots:
+    void OnError(QAbstractSocket::SocketError a_SockErr);
+
+protected:
+    // Reads the datagrams pending on the socket into the batch, flushing as it
+    // fills, at most a_MaxDatagrams of them; returns the number read.
+    qint64 DrainSocket(qint64 a_MaxDatagrams);
+    // A bound for draining everything the socket can hold at once.
+    qint64 GetSocketCapacityInDatagrams() const;
+    // Adds one datagram to the batch, flushing first when it would fill it.
+    void AppendDatagram(const char* a_Data, qint64 a_Bytes);
+    // Hands the batch to the ReadBuffer (if not empty), emits readBufferReady
+    // with its length and empties it.
+    void FlushBatch();
+    // Reports datagrams the kernel dropped since the last report.
+    void ReportKernelDrops();
+
+    QUdpSocket* m_pDataSocket = nullptr;
+    std::unique_ptr<char[]> m_pBuffer;
+    qint64 m_BytesInBuffer = 0;
+    qint64 m_BufferSize = DEFAULT_BUFFER_SIZE;
+
+private:
+    struct ReceiveSlots;
+
+    void ConfigureSocket();
+    int ReadBatchFromDescriptor(int a_Fd, int a_Count);
+    bool ReadOneThroughQt();
+
+    QString m_HostIPAddress;
+    std::unique_ptr<ReceiveSlots> m_pSlots;
+    int m_ReceiveBufferRequest = DEFAULT_RECEIVE_BUFFER_REQUEST;
+    bool m_ErrorDuringBind = false;
+    quint32 m_SocketDropCounter = 0;   // kernel's cumulative count for the current socket
+    quint32 m_ReportedSocketDrops = 0;
+    std::atomic<qint64> m_ReceiveBufferSize {0};
+    std::atomic<qint64> m_DroppedDatagrams {0};
+    std::atomic<qint64> m_ReceivedDatagrams {0};
+};
+
+#endif

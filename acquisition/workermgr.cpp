@@ -1,0 +1,188 @@
+#include "acquisition/workermgr.h"
+
+#include "acquisition/statusworker.h"
+#include "acquisition/waitloop.h"
+
+#include <QTimer>
+
+WorkerMGR::WorkerMGR()
+    : QObject(nullptr)
+{
+}
+
+WorkerMGR::~WorkerMGR()
+{
+    StopThreads();
+}
+
+void WorkerMGR::StopThreads()
+{
+    m_StatusWorkerThread.quit();
+    m_StatusWorkerThread.wait();
+    m_DataWorkerThread.quit();
+    m_DataWorkerThread.wait();
+}
+
+bool WorkerMGR::Init(StatusWorker* a_pStatusWorker, DataWorker* a_pDataWorker)
+{
+    if (!a_pStatusWorker || !a_pDataWorker) {
+        SetError(QStringLiteral("Null pointer passed to function"));
+        return false;
+    }
+    if (a_pStatusWorker != m_pStatusWorker || a_pDataWorker != m_pDataWorker) {
+        m_pStatusWorker = a_pStatusWorker;
+        m_pDataWorker = a_pDataWorker;
+        if (m_pStatusWorker->thread() != &m_StatusWorkerThread)
+            m_pStatusWorker->moveToThread(&m_StatusWorkerThread);
+        if (m_pDataWorker->thread() != &m_DataWorkerThread)
+            m_pDataWorker->moveToThread(&m_DataWorkerThread);
+        Wire();
+    }
+    return StartAndWait();
+}
+
+void WorkerMGR::Wire()
+{
+    StatusWorker* status = m_pStatusWorker;
+    DataWorker* data = m_pDataWorker;
+    connect(&m_StatusWorkerThread, &QThread::started, status, &StatusWorker::Init);
+    connect(&m_DataWorkerThread, &QThread::started, data, &DataWorker::Init);
+    connect(this, &WorkerMGR::stopRequestRecv, status, &StatusWorker::Stop);
+    connect(this, &WorkerMGR::stopRequestRecv, data, &DataWorker::Stop);
+    connect(this, &WorkerMGR::restartWorkers, status, &StatusWorker::Init);
+    connect(this, &WorkerMGR::restartWorkers, data, &DataWorker::Init);
+    connect(status, &StatusWorker::statusSockHostFound, this, &WorkerMGR::statusSocketHostFound);
+    connect(status, &StatusWorker::statusSockConnected, this, &WorkerMGR::statusSocketConnected);
+    connect(status, &StatusWorker::statusSockDisconnected, this, &WorkerMGR::statusSocketDisconnected);
+    connect(status, &StatusWorker::error, this, &WorkerMGR::OnStatusWorkerError);
+    connect(data, &DataWorker::error, this, &WorkerMGR::OnDataWorkerError);
+    connect(data, &DataWorker::error, this, &WorkerMGR::dataWorkerError);
+    connect(data, &DataWorker::portSet, this, &WorkerMGR::OnDataPortSet);
+    connect(status, &StatusWorker::statusUpdate, this, &WorkerMGR::statusUpdate);
+    connect(data, &DataWorker::readBufferReady, this, &WorkerMGR::readBufferReady);
+    connect(data, &DataWorker::bufferSizeChanged, this, &WorkerMGR::bufferSizeChanged);
+    connect(data, &DataWorker::collectStopFinished, this, &WorkerMGR::collectStopFinished);
+    // Lost data is reported to the client like any other status line.
+    connect(data, &DataWorker::dataLost, this, &WorkerMGR::statusUpdate);
+    // The sockets are deleted on their own threads as those finish.
+    connect(&m_StatusWorkerThread, &QThread::finished, status, &StatusWorker::ReleaseSocket, Qt::DirectConnection);
+    connect(&m_DataWorkerThread, &QThread::finished, data, &DataWorker::ReleaseSocket, Qt::DirectConnection);
+    if (m_ConnectConsumer)
+        m_ConnectConsumer(data);
+}
+
+// The first start and every restart wait alike: first for the status
+// connection, then for the data port. A thread that never ran is started
+// (its started() runs the worker's Init); a running one re-runs Init.
+bool WorkerMGR::StartAndWait()
+{
+    const int errorsBefore = m_ErrorCount;
+    const bool statusRunning = m_StatusWorkerThread.isRunning();
+    const bool dataRunning = m_DataWorkerThread.isRunning();
+
+    // Both waits are wired before anything starts, so no answer can be missed.
+    WaitLoop statusLoop;
+    QTimer statusTimer;
+    statusTimer.setSingleShot(true);
+    connect(m_pStatusWorker, &StatusWorker::connected, &statusLoop, &WaitLoop::OnWaitConditionRecvd);
+    connect(m_pStatusWorker, &StatusWorker::error, &statusLoop, &WaitLoop::OnWaitConditionRecvd);
+    connect(m_pStatusWorker, &StatusWorker::connected, &statusLoop, &WaitLoop::quit);
+    connect(m_pStatusWorker, &StatusWorker::error, &statusLoop, &WaitLoop::quit);
+    connect(&statusTimer, &QTimer::timeout, &statusLoop, &WaitLoop::quit);
+
+    WaitLoop dataLoop;
+    QTimer dataTimer;
+    dataTimer.setSingleShot(true);
+    connect(m_pDataWorker, &DataWorker::portSet, &dataLoop, &WaitLoop::OnWaitConditionRecvd);
+    connect(m_pDataWorker, &DataWorker::error, &dataLoop, &WaitLoop::OnWaitConditionRecvd);
+    connect(m_pDataWorker, &DataWorker::portSet, &dataLoop, &WaitLoop::quit);
+    connect(m_pDataWorker, &DataWorker::error, &dataLoop, &WaitLoop::quit);
+    connect(&dataTimer, &QTimer::timeout, &dataLoop, &WaitLoop::quit);
+
+    const bool restartBoth = statusRunning && dataRunning;
+    if (restartBoth)
+        emit restartWorkers();
+    else if (statusRunning)
+        QMetaObject::invokeMethod(m_pStatusWorker, &StatusWorker::Init, Qt::QueuedConnection);
+    else
+        m_StatusWorkerThread.start(QThread::HighestPriority);
+
+    statusTimer.start(m_StartupTimeoutMs);
+    statusLoop.Exec();
+    if (!statusLoop.IsWaitConditionRecvd())
+        SetError(QStringLiteral("Timed out waiting for connection to status socket"));
+    if (m_ErrorCount != errorsBefore)
+        return false;
+
+    if (!dataRunning)
+        m_DataWorkerThread.start(QThread::HighestPriority);
+    else if (!restartBoth)
+        QMetaObject::invokeMethod(m_pDataWorker, &DataWorker::Init, Qt::QueuedConnection);
+
+    dataTimer.start(m_StartupTimeoutMs);
+    dataLoop.Exec();
+    if (!dataLoop.IsWaitConditionRecvd())
+        SetError(QStringLiteral("Timed out waiting for data port to be determined"));
+    return m_ErrorCount == errorsBefore;
+}
+
+void WorkerMGR::StopWorkers()
+{
+    emit stopRequestRecv();
+}
+
+const QString& WorkerMGR::GetLastError() const
+{
+    return m_LastError;
+}
+
+void WorkerMGR::ClearLastError()
+{
+    m_LastError = QString("");
+}
+
+void WorkerMGR::SetStartupTimeout(int a_Ms)
+{
+    m_StartupTimeoutMs = a_Ms;
+}
+
+int WorkerMGR::GetStartupTimeout() const
+{
+    return m_StartupTimeoutMs;
+}
+
+bool WorkerMGR::IsStatusThreadRunning() const
+{
+    return m_StatusWorkerThread.isRunning();
+}
+
+bool WorkerMGR::IsDataThreadRunning() const
+{
+    return m_DataWorkerThread.isRunning();
+}
+
+DataWorker* WorkerMGR::GetDataWorker() const
+{
+    return m_pDataWorker;
+}
+
+void WorkerMGR::SetError(const QString& a_Error)
+{
+    m_LastError = a_Error;
+    ++m_ErrorCount;
+}
+
+void WorkerMGR::OnDataWorkerError(QString a_Err)
+{
+    SetError(QStringLiteral("Data port setup error: %1").arg(a_Err));
+}
+
+void WorkerMGR::OnStatusWorkerError(QString a_Err)
+{
+    SetError(QStringLiteral("Status port setup error: %1").arg(a_Err));
+}
+
+void WorkerMGR::OnDataPortSet(quint16 a_PortNo)
+{
+    emit dataPortSet(a_PortNo);
+}

@@ -1,0 +1,94 @@
+// Runs the status worker and the data worker on threads of their own, waits
+// for them to come up, and relays their signals to the client's thread.
+#ifndef QUORVEL_WORKERMGR_H
+#define QUORVEL_WORKERMGR_H
+
+#include "acquisition/dataworker.h"
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <functional>
+
+class StatusWorker;
+
+class WorkerMGR : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int DEFAULT_STARTUP_TIMEOUT_MS = 10000;
+
+    WorkerMGR();
+    ~WorkerMGR() override;
+
+    // Wires the two workers, starts their threads and waits for the status
+    // connection and then the data port. A later call with workers already
+    // wired restarts them and waits in the same way.
+    bool Init(StatusWorker* a_pStatusWorker, DataWorker* a_pDataWorker);
+    void StopWorkers();
+    const QString& GetLastError() const;
+    void ClearLastError();
+
+    // Time limit of each start-up wait (the status connection, the data port).
+    void SetStartupTimeout(int a_Ms);
+    int GetStartupTimeout() const;
+
+    bool IsStatusThreadRunning() const;
+    bool IsDataThreadRunning() const;
+    DataWorker* GetDataWorker() const;
+
+    // Connects the data worker's readBufferReady straight to the consumer's
+    // slot (now, or as soon as the data worker exists), so the batches reach the
+    // decoder's thread without passing through the client's thread.
+    template <typename Receiver>
+    void SetReadBufferConsumer(Receiver* a_pReceiver, void (Receiver::*a_Slot)(qint64))
+    {
+        m_ConnectConsumer = [a_pReceiver, a_Slot](DataWorker* a_pWorker) {
+            QObject::connect(a_pWorker, &DataWorker::readBufferReady, a_pReceiver, a_Slot, Qt::UniqueConnection);
+        };
+        if (m_pDataWorker)
+            m_ConnectConsumer(m_pDataWorker);
+    }
+
+signals:
+    void statusSocketHostFound();
+    void statusSocketConnected(QString a_Text);
+    void statusSocketDisconnected();
+    void stopRequestRecv();
+    void restartWorkers();
+    void readBufferReady(qint64 a_Bytes);
+    void dataPortSet(quint16 a_PortNo);
+    void statusUpdate(const QString& a_Status);
+    void dataWorkerError();
+    void bufferSizeChanged();
+    // The data worker has finished its answer to a collection stop: the final
+    // batch is in the ReadBuffer (or was empty).
+    void collectStopFinished();
+
+public slots:
+    void OnDataWorkerError(QString a_Err);
+    void OnStatusWorkerError(QString a_Err);
+    void OnDataPortSet(quint16 a_PortNo);
+
+protected:
+    // Quits both threads and waits for them; the workers can then be deleted.
+    void StopThreads();
+
+    DataWorker* m_pDataWorker = nullptr;
+    StatusWorker* m_pStatusWorker = nullptr;
+    QThread m_StatusWorkerThread;
+    QThread m_DataWorkerThread;
+    QString m_LastError;
+
+private:
+    void Wire();
+    bool StartAndWait();
+    void SetError(const QString& a_Error);
+
+    int m_StartupTimeoutMs = DEFAULT_STARTUP_TIMEOUT_MS;
+    int m_ErrorCount = 0;     // errors reported so far, to tell a new error from an old text
+    std::function<void(DataWorker*)> m_ConnectConsumer;
+};
+
+#endif
