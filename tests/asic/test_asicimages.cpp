@@ -1,0 +1,313 @@
+// Bit-exact ASIC register images and the bit packing helper.
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "asic/asic.h"
+#include "asic/asicregisterimage.h"
+#include "asic/detectorcalcs.h"
+
+using namespace CathodeChannel;
+
+namespace {
+
+using ByteBits = std::vector<std::pair<int, unsigned char>>;
+
+QByteArray Image(int a_Size, const ByteBits& a_Bits)
+{
+    QByteArray image(a_Size, '\0');
+    for (const auto& bits : a_Bits)
+        image[bits.first] = static_cast<char>(static_cast<unsigned char>(image[bits.first]) | bits.second);
+    return image;
+}
+
+// Sets array bit k of the channel image the way it is sent (byte order reversed).
+void SetChannelArrayBit(QByteArray& a_Image, int a_Bit)
+{
+    const int byte = ASICRegisterImage::CHANNEL_IMAGE_SIZE - 1 - a_Bit / 8;
+    a_Image[byte] = static_cast<char>(static_cast<unsigned char>(a_Image[byte]) | (1u << (a_Bit % 8)));
+}
+
+int AnodeStart(int a_No)
+{
+    return a_No <= 64 ? 4 + 13 * (a_No - 1) : 888 + 13 * (a_No - 65);
+}
+
+struct GlobalField {
+    const char* name;
+    std::function<bool(ASIC&)> set;
+    ByteBits bits;
+};
+
+} // namespace
+
+TEST(ASICGlobalImage, DefaultASICGivesSixteenZeroBytes)
+{
+    ASIC asic;
+    EXPECT_EQ(asic.GetGlobalDataArray(), QByteArray(16, '\0'));
+}
+
+TEST(ASICGlobalImage, WorkedExamples)
+{
+    {
+        ASIC asic;
+        asic.SetCathodeTestClockType(CATHODE_TEST_CLOCK_TYPE_1);
+        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 15, 0x80 } }));
+    }
+    {
+        ASIC asic;
+        asic.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_POSITIVE_ENERGY, 1023);
+        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 0, 0x7F }, { 1, 0xE0 } }));
+    }
+    const std::pair<int, unsigned char> timeouts[] = { { 2, 0x10 }, { 4, 0x08 }, { 8, 0x18 } };
+    for (const auto& timeout : timeouts) {
+        ASIC asic;
+        ASSERT_TRUE(asic.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, timeout.first));
+        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 14, timeout.second } })) << timeout.first;
+        ASIC highGain;
+        highGain.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN);
+        ASSERT_TRUE(highGain.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, timeout.first * 4));
+        EXPECT_EQ(highGain.GetGlobalDataArray(), Image(16, { { 10, 0x40 }, { 14, timeout.second } }));
+    }
+    {
+        ASIC asic;
+        asic.SetTimeDetectRampLength(CHANNEL_TYPE_CATHODE, 3);
+        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 11, 0x01 } }));
+        asic.SetTimeDetectRampLength(CHANNEL_TYPE_CATHODE, 2);
+        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 12, 0x80 } }));
+    }
+    {
+        ASIC asic;
+        asic.SetAnodeChannelToMonitor(128);
+        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 10, 0x0F }, { 11, 0xE0 }, { 13, 0x01 } }));
+    }
+}
+
+TEST(ASICGlobalImage, EachFieldAtItsExtremeMovesOnlyItsOwnBits)
+{
+    const std::vector<GlobalField> fields = {
+        { "anode test pulse edge", [](ASIC& a) { return a.SetAnodeTestPulseEdge(TEST_PULSE_EDGE_2); }, { { 0, 0x80 } } },
+        { "anode negative energy threshold",
+            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_NEGATIVE_ENERGY, 1023); },
+            { { 1, 0x1F }, { 2, 0xF8 } } },
+        { "cathode energy threshold",
+            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_ENERGY, 1023); },
+            { { 2, 0x07 }, { 3, 0xFE } } },
+        { "cathode timing unipolar threshold",
+            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_UNIPOLAR, 1023); },
+            { { 3, 0x01 }, { 4, 0xFF }, { 5, 0x80 } } },
+        { "cathode primary bipolar threshold",
+            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_PRIMARY_BIPOLAR, 1023); },
+            { { 5, 0x7F }, { 6, 0xE0 } } },
+        { "anode test pulse step", [](ASIC& a) { return a.SetChannelTestPulseStep(CHANNEL_TYPE_ANODE, 1023); },
+            { { 6, 0x1F }, { 7, 0xF8 } } },
+        { "cathode test pulse step", [](ASIC& a) { return a.SetChannelTestPulseStep(CHANNEL_TYPE_CATHODE, 1023); },
+            { { 7, 0x07 }, { 8, 0xFE } } },
+        { "threshold low bit (stream order)",
+            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_UNIPOLAR, 1); },
+            { { 5, 0x80 } } },
+        { "option 11", [](ASIC& a) { a.SetGlobalOptions(1 << 11); return true; }, { { 8, 0x01 } } },
+        { "option 10", [](ASIC& a) { a.SetGlobalOptions(1 << 10); return true; }, { { 9, 0x80 } } },
+        { "leakage generator 2",
+            [](ASIC& a) { return a.SetInternalLeakageCurrentGenerator(INTERNAL_LEAKAGE_CURRENT_GENERATOR_2); },
+            { { 9, 0x40 } } },
+        { "multiple firing suppress 4",
+            [](ASIC& a) { return a.SetMultipleFiringSuppressTime(MULTIPLE_FIRING_SUPPRESSION_TIME_4); },
+            { { 9, 0x30 } } },
+        { "multiple firing suppress 2",
+            [](ASIC& a) { return a.SetMultipleFiringSuppressTime(MULTIPLE_FIRING_SUPPRESSION_TIME_2); },
+            { { 9, 0x10 } } },
+        { "multiple firing suppress above listed",
+            [](ASIC& a) { return a.SetMultipleFiringSuppressTime(static_cast<MultipleFiringSuppressionTime>(5)); },
+            {} },
+        { "displacement step",
+            [](ASIC& a) { return a.SetCathodeTimingChannelsSecondaryMultiThresholdDisplacementStep(15); },
+            { { 9, 0x0F } } },
+        { "test mode input 2", [](ASIC& a) { return a.SetCathodeTestModeInput(TEST_MODE_INPUT_2); }, { { 10, 0x80 } } },
+        { "high gain", [](ASIC& a) { a.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN); return true; }, { { 10, 0x40 } } },
+        { "option 9", [](ASIC& a) { a.SetGlobalOptions(1 << 9); return true; }, { { 10, 0x20 } } },
+        { "option 8", [](ASIC& a) { a.SetGlobalOptions(1 << 8); return true; }, { { 10, 0x10 } } },
+        { "analog output 2", [](ASIC& a) { return a.SetAnalogOutputToMonitor(ANALOG_OUTPUT_2); }, { { 10, 0x08 } } },
+        { "analog output 3", [](ASIC& a) { return a.SetAnalogOutputToMonitor(ANALOG_OUTPUT_3); }, { { 10, 0x04 } } },
+        { "DAC 1", [](ASIC& a) { return a.SetDACToMonitor(DACS_1); }, { { 10, 0x02 } } },
+        { "DAC 9", [](ASIC& a) { return a.SetDACToMonitor(DACS_9); }, { { 10, 0x03 } } },
+        { "DAC above listed", [](ASIC& a) { return a.SetDACToMonitor(static_cast<DACS>(10)); }, {} },
+        { "cathode energy timing 1",
+            [](ASIC& a) { return a.SetCathodeEnergyTimingToMonitor(CATHODE_ENERGY_TIMING_1); }, { { 10, 0x01 } } },
+        { "cathode energy timing 4",
+            [](ASIC& a) { return a.SetCathodeEnergyTimingToMonitor(CATHODE_ENERGY_TIMING_4); },
+            { { 10, 0x01 }, { 11, 0xC0 } } },
+        { "anode channel 1 monitored", [](ASIC& a) { return a.SetAnodeChannelToMonitor(1); }, { { 13, 0x01 } } },
+        { "anode channel 2 monitored", [](ASIC& a) { return a.SetAnodeChannelToMonitor(2); },
+            { { 11, 0x20 }, { 13, 0x01 } } },
+        { "cathode channel 2 leakage generator",
+            [](ASIC& a) {
+                return a.SetCathodeChannelInternalLeakageCurrentGenerator(2,
+                    CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2);
+            },
+            { { 11, 0x10 } } },
+        { "cathode channel 1 leakage generator",
+            [](ASIC& a) {
+                return a.SetCathodeChannelInternalLeakageCurrentGenerator(1,
+                    CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2);
+            },
+            { { 11, 0x08 } } },
+        { "shaper peaking time 4",
+            [](ASIC& a) { return a.SetCathodeTimingChannelsShaperPeakingTime(TIMING_CHANNELS_SHAPER_PEAKING_TIME_4); },
+            { { 11, 0x06 } } },
+        { "shaper peaking time 2",
+            [](ASIC& a) { return a.SetCathodeTimingChannelsShaperPeakingTime(TIMING_CHANNELS_SHAPER_PEAKING_TIME_2); },
+            { { 11, 0x02 } } },
+        { "cathode ramp length 4", [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_CATHODE, 4); },
+            { { 11, 0x01 }, { 12, 0x80 } } },
+        { "cathode peak detect timeout 8", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_CATHODE, 8); },
+            { { 12, 0x60 } } },
+        { "cathode peak detect timeout 2", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_CATHODE, 2); },
+            { { 12, 0x20 } } },
+        { "cathode peaking time 2", [](ASIC& a) { return a.SetPeakingTime(CHANNEL_TYPE_CATHODE, 2.0); },
+            { { 12, 0x18 } } },
+        { "cathode peaking time 0.5", [](ASIC& a) { return a.SetPeakingTime(CHANNEL_TYPE_CATHODE, 0.5); },
+            { { 12, 0x08 } } },
+        { "option 7", [](ASIC& a) { a.SetGlobalOptions(1 << 7); return true; }, { { 12, 0x04 } } },
+        { "channel gain 2", [](ASIC& a) { return a.SetChannelGain(CHANNEL_GAIN_2); }, { { 12, 0x02 } } },
+        { "option 6", [](ASIC& a) { a.SetGlobalOptions(1 << 6); return true; }, { { 12, 0x01 } } },
+        { "option 5", [](ASIC& a) { a.SetGlobalOptions(1 << 5); return true; }, { { 13, 0x80 } } },
+        { "anode peaking time 2", [](ASIC& a) { return a.SetPeakingTime(CHANNEL_TYPE_ANODE, 2.0); },
+            { { 13, 0x60 } } },
+        { "anode peaking time 0.5", [](ASIC& a) { return a.SetPeakingTime(CHANNEL_TYPE_ANODE, 0.5); },
+            { { 13, 0x20 } } },
+        { "option 4", [](ASIC& a) { a.SetGlobalOptions(1 << 4); return true; }, { { 13, 0x10 } } },
+        { "readout mode 2", [](ASIC& a) { return a.SetReadoutMode(GMASIC_READOUT_MODE_2); }, { { 13, 0x08 } } },
+        { "bipolar gain 55mV", [](ASIC& a) { return a.SetTimingChannelBiPolarGain(TIMING_CHANNEL_BIPOLAR_GAIN_55MV); },
+            { { 13, 0x04 } } },
+        { "unipolar gain 81mV",
+            [](ASIC& a) { return a.SetTimingChannelUnipolarGain(TIMING_CHANNEL_UNIPOLAR_GAIN_81MV); },
+            { { 13, 0x02 } } },
+        { "option 3", [](ASIC& a) { a.SetGlobalOptions(1 << 3); return true; }, { { 14, 0x80 } } },
+        { "anode peak detect timeout 8", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 8); },
+            { { 14, 0x18 } } },
+        { "anode ramp length 4", [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_ANODE, 4); },
+            { { 14, 0x60 } } },
+        { "anode ramp length 2 (index 1, sent low bit first)",
+            [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_ANODE, 2); }, { { 14, 0x40 } } },
+        { "anode ramp length 3 (index 2, sent low bit first)",
+            [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_ANODE, 3); }, { { 14, 0x20 } } },
+        { "option 2", [](ASIC& a) { a.SetGlobalOptions(1 << 2); return true; }, { { 14, 0x04 } } },
+        { "option 1", [](ASIC& a) { a.SetGlobalOptions(1 << 1); return true; }, { { 14, 0x02 } } },
+        { "option 0", [](ASIC& a) { a.SetGlobalOptions(1 << 0); return true; }, { { 14, 0x01 } } },
+        { "options above 12 are not sent",
+            [](ASIC& a) { a.SetGlobalOptions(static_cast<int>(0xFFFFE000u)); return true; }, {} },
+    };
+    for (const GlobalField& field : fields) {
+        ASIC asic;
+        ASSERT_TRUE(field.set(asic)) << field.name;
+        EXPECT_EQ(asic.GetGlobalDataArray().toHex().toStdString(), Image(16, field.bits).toHex().toStdString())
+            << field.name;
+    }
+}
+
+TEST(ASICGlobalImage, TimingValueMatchingNoEntryIsSentAsIndexZero)
+{
+    ASIC asic;
+    asic.AccessAnodeChannelData()->SetPeakDetectTimeout(3);
+    asic.AccessCathodeChannelData()->SetPeakingTime(0.0);
+    asic.AccessCathodeChannelData()->SetTimeDetectRampLength(0);
+    EXPECT_EQ(asic.GetGlobalDataArray(), QByteArray(16, '\0'));
+}
+
+TEST(ASICChannelImage, DefaultIsAllZero)
+{
+    ASIC asic;
+    EXPECT_EQ(asic.GetChannelDataArray(), QByteArray(215, '\0'));
+}
+
+TEST(ASICChannelImage, WorkedExamples)
+{
+    {
+        ASIC asic;
+        asic.MaskChannel(CHANNEL_TYPE_ANODE, 1, true);
+        EXPECT_EQ(asic.GetChannelDataArray(), Image(215, { { 214, 0x10 } }));
+    }
+    {
+        ASIC asic;
+        asic.MaskChannel(CHANNEL_TYPE_ANODE, 128, true);
+        EXPECT_EQ(asic.GetChannelDataArray(), Image(215, { { 1, 0x08 } }));
+    }
+    {
+        ASIC asic;
+        asic.MaskChannel(CHANNEL_TYPE_CATHODE, 1, true);
+        EXPECT_EQ(asic.GetChannelDataArray(), Image(215, { { 110, 0x10 } }));
+    }
+}
+
+TEST(ASICChannelImage, EveryChannelWordLandsInItsOwnBitsOnly)
+{
+    // Each channel alone with every bit of its word set.
+    for (int no = 1; no <= ASIC_ANODE_CHANNEL_COUNT; ++no) {
+        ASIC asic;
+        asic.MaskChannel(CHANNEL_TYPE_ANODE, no, true);
+        asic.EnableChannelTestCapacitor(CHANNEL_TYPE_ANODE, no, true);
+        asic.SetChannelPositivePulseThresholdTrimStep(CHANNEL_TYPE_ANODE, no, 31);
+        asic.SetAnodeChannelNegativePulseThresholdTrimStep(no, 31);
+        asic.SetAnodeChannelSignal(no, SIGNAL_2);
+        QByteArray expected(215, '\0');
+        for (int bit = 0; bit < 13; ++bit)
+            SetChannelArrayBit(expected, AnodeStart(no) + bit);
+        ASSERT_EQ(asic.GetChannelDataArray(), expected) << "anode channel " << no;
+    }
+    for (int no = 1; no <= ASIC_CATHODE_CHANNEL_COUNT; ++no) {
+        ASIC asic;
+        asic.MaskChannel(CHANNEL_TYPE_CATHODE, no, true);
+        asic.EnableChannelTestCapacitor(CHANNEL_TYPE_CATHODE, no, true);
+        asic.SetChannelPositivePulseThresholdTrimStep(CHANNEL_TYPE_CATHODE, no, 31);
+        asic.SetCathodeChannelShapedTimingSignal(no, SHAPED_TIMING_SIGNAL_2);
+        for (int type = 0; type < 4; ++type)
+            asic.SetCathodeTimingChannelTrimStep(static_cast<CathodeTimingChannelType>(type), no, 15);
+        asic.SetCathodeChannelTimingMode(no, TIMING_MODE_3);
+        QByteArray expected(215, '\0');
+        for (int bit = 0; bit < 26; ++bit) {
+            if (bit != 20) // timing mode 3 sets bit 21 only
+                SetChannelArrayBit(expected, 836 + 26 * (no - 1) + bit);
+        }
+        ASSERT_EQ(asic.GetChannelDataArray(), expected) << "cathode channel " << no;
+    }
+}
+
+TEST(ASICChannelImage, WholeOptionWordsOnEveryChannelGiveOnlyTheirTwoBits)
+{
+    ASIC asic;
+    for (int no = 1; no <= ASIC_ANODE_CHANNEL_COUNT; ++no)
+        asic.AccessAnodeChannelData()->AccessChannel(no).SetOptions(-1);
+    QByteArray expected(215, '\0');
+    for (int no = 1; no <= ASIC_ANODE_CHANNEL_COUNT; ++no) {
+        SetChannelArrayBit(expected, AnodeStart(no));
+        SetChannelArrayBit(expected, AnodeStart(no) + 1);
+    }
+    EXPECT_EQ(asic.GetChannelDataArray(), expected);
+}
+
+TEST(DetectorCalcsPacking, AddValueToByteArrayPlacesBitsLittleEndian)
+{
+    QByteArray array(4, '\0');
+    DetectorCalcs::AddValueToByteArray(0x1FFF, 4, array);
+    EXPECT_EQ(array, QByteArray::fromHex("f0ff0100"));
+
+    DetectorCalcs::AddValueToByteArray(0x1, 31, array);
+    EXPECT_EQ(array, QByteArray::fromHex("f0ff0180"));
+
+    QByteArray untouched(2, '\0');
+    DetectorCalcs::AddValueToByteArray(0, 3, untouched);
+    DetectorCalcs::AddValueToByteArray(0xFF, -1, untouched);
+    EXPECT_EQ(untouched, QByteArray(2, '\0'));
+}
+
+TEST(DetectorCalcsPacking, AddValueToByteArrayOrsAndGrowsInsteadOfWritingPastTheEnd)
+{
+    QByteArray array = QByteArray::fromHex("01");
+    DetectorCalcs::AddValueToByteArray(0x3, 7, array);
+    EXPECT_EQ(array, QByteArray::fromHex("8101"));
+    DetectorCalcs::AddValueToByteArray(0xFFFFFFFFu, 20, array);
+    EXPECT_EQ(array, QByteArray::fromHex("8101f0ffffff0f"));
+}
