@@ -11,6 +11,23 @@ public:
     // a_BitPos + i (array bit k is bit k % 8 of byte k / 8). The array grows
     // if the value reaches past its end; a negative position writes nothing.
     static void AddValueToByteArray(unsigned int a_Value, int a_BitPos, QByteArray& a_Array);
+
+    // The camera pixel (1 to 484, row by row over 22 x 22) of GM pixel
+    // a_GMPixelNo (1 to 121) of GM a_GMID: GM 1 top left, 2 top right,
+    // 4 bottom left, 3 bottom right; any other ID is placed as GM 1.
+    static int GetGlobalPixelNo(int a_GMPixelNo, int a_GMID)
+    {
+        // Integer division truncates toward zero, which is the ceiling for p <= 0.
+        int row = a_GMPixelNo > 0 ? (a_GMPixelNo - 1) / 11 + 1 : a_GMPixelNo / 11;
+        int column = a_GMPixelNo;
+        if (row > 1)
+            column = a_GMPixelNo % 11 == 0 ? 11 : a_GMPixelNo % 11;
+        if (a_GMID == 2 || a_GMID == 3)
+            column += 11;
+        if (a_GMID == 3 || a_GMID == 4)
+            row += 11;
+        return (row - 1) * 22 + column;
+    }
 };
 
 #endif // QUORVEL_DETECTORCALCS_H

@@ -1,0 +1,173 @@
+#include "acquisition/packetframer.h"
+
+#include <algorithm>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "acquisition/packet.h"
+
+namespace {
+// Bytes indexed at a time while looking for the next header.
+constexpr qint64 INDEX_STEP = 4096;
+// Spent queue entries are dropped once there are this many and they are the majority.
+constexpr size_t COMPACT_AFTER = 4096;
+} // namespace
+
+void PacketFramer::Queue::Clear()
+{
+    m_Positions.clear();
+    m_Keys.clear();
+    m_Head = 0;
+}
+
+void PacketFramer::Queue::Push(qint64 a_Position, quint16 a_Key)
+{
+    if (m_Head >= COMPACT_AFTER && m_Head * 2 >= m_Positions.size()) {
+        m_Positions.erase(m_Positions.begin(), m_Positions.begin() + static_cast<std::ptrdiff_t>(m_Head));
+        m_Keys.erase(m_Keys.begin(), m_Keys.begin() + static_cast<std::ptrdiff_t>(m_Head));
+        m_Head = 0;
+    }
+    m_Positions.push_back(a_Position);
+    m_Keys.push_back(a_Key);
+}
+
+void PacketFramer::Queue::DropBefore(qint64 a_Position)
+{
+    while (m_Head < m_Positions.size() && m_Positions[m_Head] < a_Position)
+        ++m_Head;
+}
+
+size_t PacketFramer::Queue::Find(quint16 a_Key) const
+{
+    const size_t size = m_Keys.size();
+    size_t index = m_Head;
+#ifdef __SSE2__
+    const __m128i key = _mm_set1_epi16(static_cast<short>(a_Key));
+    for (; index + 8 <= size; index += 8) {
+        const __m128i keys = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_Keys.data() + index));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(keys, key));
+        if (mask != 0)
+            return index + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)) / 2);
+    }
+#endif
+    for (; index < size; ++index) {
+        if (m_Keys[index] == a_Key)
+            return index;
+    }
+    return size;
+}
+
+void PacketFramer::Begin(const uchar* a_pData, qint64 a_Size, const RecordSizes& a_RecordSizes)
+{
+    m_pData = a_pData;
+    m_Size = a_pData ? std::max<qint64>(a_Size, 0) : 0;
+    m_pRecordSizes = &a_RecordSizes;
+    m_Indexed = 0;
+    m_Sum = 0;
+    m_Resume = 0;
+    m_Headers.Clear();
+    for (Queue& queue : m_FootersMod3)
+        queue.Clear();
+    for (Queue& queue : m_FootersMod5)
+        queue.Clear();
+}
+
+// a_Sum is the sum of every byte before a_Position.
+void PacketFramer::IndexByte(qint64 a_Position, quint32 a_Sum)
+{
+    if (a_Position + 1 >= m_Size)
+        return;
+    const uchar byte = m_pData[a_Position];
+    const uchar next = m_pData[a_Position + 1];
+    if (byte == packetHeader1 && next == packetHeader2) {
+        m_Headers.Push(a_Position, static_cast<quint16>(a_Sum));
+    } else if (byte == packetFooter1 && next == packetFooter2 && a_Position >= 2) {
+        const uchar high = m_pData[a_Position - 2];
+        const uchar low = m_pData[a_Position - 1];
+        const quint32 checksum = (quint32(high) << 8) | low;
+        const auto key = static_cast<quint16>(a_Sum - high - low - checksum);
+        m_FootersMod3[static_cast<size_t>(a_Position % 3)].Push(a_Position, key);
+        m_FootersMod5[static_cast<size_t>(a_Position % 5)].Push(a_Position, key);
+    }
+}
+
+void PacketFramer::IndexUpTo(qint64 a_Limit)
+{
+    const qint64 limit = std::min(a_Limit, m_Size);
+    qint64 position = m_Indexed;
+    quint32 sum = m_Sum;
+#ifdef __SSE2__
+    // Most blocks of 16 bytes hold no FD or FE: add them up in one step.
+    const __m128i footer = _mm_set1_epi8(static_cast<char>(packetFooter1));
+    const __m128i header = _mm_set1_epi8(static_cast<char>(packetHeader1));
+    const __m128i zero = _mm_setzero_si128();
+    while (position + 16 <= limit) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_pData + position));
+        const __m128i marks = _mm_or_si128(_mm_cmpeq_epi8(bytes, footer), _mm_cmpeq_epi8(bytes, header));
+        if (_mm_movemask_epi8(marks) == 0) {
+            const __m128i sums = _mm_sad_epu8(bytes, zero);
+            sum += static_cast<quint32>(_mm_cvtsi128_si32(sums)) + static_cast<quint32>(_mm_extract_epi16(sums, 4));
+            position += 16;
+            continue;
+        }
+        for (const qint64 end = position + 16; position < end; ++position) {
+            const uchar byte = m_pData[position];
+            if (byte == packetHeader1 || byte == packetFooter1)
+                IndexByte(position, sum);
+            sum += byte;
+        }
+    }
+#endif
+    for (; position < limit; ++position) {
+        const uchar byte = m_pData[position];
+        if (byte == packetHeader1 || byte == packetFooter1)
+            IndexByte(position, sum);
+        sum += byte;
+    }
+    m_Indexed = position;
+    m_Sum = sum;
+}
+
+bool PacketFramer::Next(Frame* a_pFrame)
+{
+    for (;;) {
+        if (m_Headers.m_Head == m_Headers.m_Positions.size()) {
+            if (m_Indexed >= m_Size)
+                return false;
+            m_Headers.Clear();
+            IndexUpTo(m_Indexed + INDEX_STEP);
+            continue;
+        }
+        const size_t header = m_Headers.m_Head++;
+        const qint64 start = m_Headers.m_Positions[header];
+        const quint16 key = m_Headers.m_Keys[header];   // read now: indexing below may compact the queue
+        if (start < m_Resume)
+            continue;
+        // Headers come in order: if this one has no room, no later one has.
+        if (start + MIN_PACKET_BYTES > m_Size)
+            return false;
+        const int recordSize = (*m_pRecordSizes)[m_pData[start + 2]];
+        if (recordSize != 3 && recordSize != 5)
+            continue;
+
+        const qint64 first = start + MIN_PACKET_BYTES - 2;   // footer of a packet without records
+        const qint64 last = std::min(first + qint64(MAX_RECORDS) * recordSize, m_Size - 2);
+        IndexUpTo(last + 1);
+        Queue& footers = recordSize == 3 ? m_FootersMod3[static_cast<size_t>(first % 3)]
+                                         : m_FootersMod5[static_cast<size_t>(first % 5)];
+        footers.DropBefore(first);
+        const size_t found = footers.Find(key);
+        if (found == footers.m_Positions.size() || footers.m_Positions[found] > last)
+            continue;
+
+        const qint64 footer = footers.m_Positions[found];
+        a_pFrame->m_Start = start;
+        a_pFrame->m_End = footer + 1;
+        a_pFrame->m_RecordSize = recordSize;
+        a_pFrame->m_NoOfRecords = static_cast<int>((footer - first) / recordSize);
+        m_Resume = footer + 2;
+        return true;
+    }
+}

@@ -1,0 +1,72 @@
+// Turns batches of raw datagram bytes into packets and photons in the packet
+// store. Lives on the decoder thread; DecodeReadBuffer runs once per batch.
+#ifndef QUORVEL_QUORVELPACKETDECODER_H
+#define QUORVEL_QUORVELPACKETDECODER_H
+
+#include <QObject>
+
+#include <array>
+
+#include "acquisition/packetframer.h"
+#include "acquisition/pixelmap.h"
+#include "quorveldll.h"
+
+class CollectedPackets;
+
+class QuorvelPacketDecoder : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Readout option bits of a GM that shape its photon records.
+    static constexpr int READOUT_OPTION_NEGATIVE_ENABLE = 1;
+    static constexpr int READOUT_OPTION_TIME_DETECT_ENABLE = 2;
+    // GM option bit: local pixel numbers go through the pixel map.
+    static constexpr int OPTION_MAP_LOCAL_PIXELS = 8;
+
+    QuorvelPacketDecoder();
+
+    // Decodes a_Bytes bytes, storing every packet found; returns how many.
+    // Takes the GammaModules lock and the CollectedPackets lock itself; the
+    // caller holds whatever guards a_pData.
+    int Decode(const char* a_pData, qint64 a_Bytes);
+
+    PixelMappingMode GetPixelMappingMode() const;
+    // Packets that were found but could not be stored for lack of memory.
+    qint64 GetNoOfPacketsLost() const;
+
+signals:
+    void decodingPackets();
+    void packetsDecoded(int a_NoOfPackets);
+
+public slots:
+    // Decodes the batch pending in the ReadBuffer. Its length is the buffer's
+    // own hand-over count, never more than the buffer holds; a_ReadBufferSize
+    // (the count the data worker announced) is not trusted for it, since a
+    // stale signal must neither read past the batch nor cut a later one short.
+    void DecodeReadBuffer(qint64 a_ReadBufferSize);
+    void OnPixelMappingModeChanged(PixelMappingMode a_PixelMapMode);
+
+private:
+    // How the packets of one GM byte are read during a pass.
+    struct GMView
+    {
+        bool m_NegativeEnable = false;
+        const PixelMap::ChannelTable* m_pPixels = nullptr;
+    };
+
+    void TakeGMSnapshot();
+    bool StoreFrame(const uchar* a_pData, const PacketFramer::Frame& a_Frame, CollectedPackets* a_pStore);
+
+    int m_NoOfPacketsDecoded = 0;
+    PixelMappingMode m_PixelMappingMode = PIXEL_MAPPING_MODE_LOCAL;
+    qint64 m_NoOfPacketsLost = 0;
+
+    PacketFramer m_Framer;
+    PacketFramer::RecordSizes m_RecordSizes{};
+    std::array<GMView, 256> m_GMViews{};
+    PixelMap::ChannelTable m_ChannelPixels{};             // the channel byte itself
+    std::array<PixelMap::ChannelTable, 5> m_GlobalPixels{};  // per GM ID 0 to 4
+};
+
+#endif // QUORVEL_QUORVELPACKETDECODER_H
