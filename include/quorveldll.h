@@ -243,9 +243,6 @@ public:
     static void SetHostIPAddress(const char* a_Address);
     static void SetCameraIPAddress(const char* a_Address);
     static std::string GetCameraIPAddress();
-    static bool Initialize();
-    static bool IsSystemInitialized();
-    static void Disconnect();
     static void Close();
     static std::string GetLastError();
     static void SetConnectStatusFunction(void (*a_Func)(const char*));
@@ -257,21 +254,6 @@ public:
 
     // System configuration and control
     static bool GetGBEFirmwareVersion(int* a_Version);
-    static bool StartSys();
-    static bool StopSys();
-    static bool SetDebugMode(bool a_Active);
-    static bool IsDebugModeActive();
-    static bool SetMBMultiplexerAddressType(MBMultiplexerAddrType a_Type);
-    static MBMultiplexerAddrType GetMBMultiplexerAddressType();
-    static bool SetPacketTransferRate(int a_Rate);
-    static int GetPacketTransferRate();
-    static bool SetSysTokenType(SysTokenType a_Type);
-    static SysTokenType GetSysTokenType();
-    static bool SetPixelMappingMode(PixelMappingMode a_Mode);
-    static PixelMappingMode GetPixelMappingMode();
-    static bool SendGBEControlData();
-    static bool SetCameraUpdateMode(CameraUpdateMode a_Mode);
-    static CameraUpdateMode GetCameraUpdateMode();
 
     // Direct register access
     static bool RegWrite(int a_Register, unsigned char a_MSB, unsigned char a_LSB);

@@ -55,6 +55,9 @@ private slots:
     void OnSysControlSockDisconnected();
 
 private:
+    // Tests look at bytes waiting on the control connection.
+    friend class CommunicationMGRTestAccess;
+
     bool BindSockets();
     bool Connect(QAbstractSocket& a_Socket, quint16 a_Port);
     bool WriteRegister(QAbstractSocket* a_Socket, const Register& a_Register);

@@ -1,0 +1,222 @@
+// The controller frame: life cycle, last error, callbacks, and the register
+// operations over real sockets with the virtual camera as the peer.
+#include "core/quorvel.h"
+#include "tests/core/quorveltestaccess.h"
+
+#include "camsim/virtualcamera.h"
+#include "support/testsupport.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList g_Texts;
+QList<int> g_Progress;
+int g_Completions = 0;
+void recordA(const char* a_Text) { g_Texts.append(QStringLiteral("A:") + QString::fromUtf8(a_Text)); }
+void recordB(const char* a_Text) { g_Texts.append(QStringLiteral("B:") + QString::fromUtf8(a_Text)); }
+void recordProgress(int a_Value) { g_Progress.append(a_Value); }
+void recordCompletion() { ++g_Completions; }
+
+QByteArray bytes(std::initializer_list<int> a_Values)
+{
+    QByteArray result;
+    for (int v : a_Values)
+        result.append(static_cast<char>(v));
+    return result;
+}
+
+class QuorvelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Quorvel::DeleteInstance();
+        g_Texts.clear();
+        g_Progress.clear();
+        g_Completions = 0;
+    }
+    void TearDown() override { Quorvel::DeleteInstance(); }
+
+    void ConnectCamera()
+    {
+        camsim::CameraConfig config;
+        config.address = testsupport::testLoopbackAddress();
+        m_Camera.reset(new camsim::VirtualCamera(config));
+        QString error;
+        ASSERT_TRUE(m_Camera->start(&error)) << error.toStdString();
+        ASSERT_TRUE(QuorvelTestAccess::ConnectTo(config.address)) << Quorvel::GetInstance()->GetLastError();
+    }
+
+    std::unique_ptr<camsim::VirtualCamera> m_Camera;
+};
+
+TEST_F(QuorvelTest, DeleteInstanceIsSafeTwiceAndTheNextControllerStartsFresh)
+{
+    Quorvel::DeleteInstance();
+    EXPECT_FALSE(QuorvelTestAccess::HasInstance());
+    Quorvel* controller = Quorvel::GetInstance();
+    EXPECT_EQ(Quorvel::GetInstance(), controller);
+    controller->SetCameraIPAddr("127.0.0.9");
+    controller->SetSysStatusFunc(recordA);
+    controller->RegDirectRead(3, nullptr, nullptr);
+    Quorvel::DeleteInstance();
+    Quorvel::DeleteInstance();
+    EXPECT_FALSE(QuorvelTestAccess::HasInstance());
+
+    controller = Quorvel::GetInstance();
+    EXPECT_EQ(controller->GetCameraIPAddr(), "");
+    EXPECT_EQ(controller->GetLastError(), "");
+    controller->ReportStatus(QStringLiteral("nobody listens"));
+    EXPECT_TRUE(g_Texts.isEmpty());
+}
+
+TEST_F(QuorvelTest, CallbacksAreReplacedAndSwitchedOff)
+{
+    Quorvel* controller = Quorvel::GetInstance();
+    controller->ReportStatus(QStringLiteral("before"));
+    controller->SetSysStatusFunc(recordA);
+    controller->SetToolbarStatusFunc(recordB);
+    controller->SetOperationErrorFunc(recordA);
+    controller->ReportStatus(QStringLiteral("status \u00b5"));
+    controller->ReportToolbarStatus(QStringLiteral("Collecting ..."));
+    QuorvelTestAccess::StatusUpdate(QStringLiteral("from a worker"));
+    QuorvelTestAccess::OperationError(QStringLiteral("save failed"));
+    controller->SetSysStatusFunc(recordB);
+    controller->ReportStatus(QStringLiteral("replaced"));
+    controller->SetSysStatusFunc(nullptr);
+    controller->SetToolbarStatusFunc(nullptr);
+    controller->SetOperationErrorFunc(nullptr);
+    controller->ReportStatus(QStringLiteral("off"));
+    controller->ReportToolbarStatus(QStringLiteral("off"));
+    QuorvelTestAccess::OperationError(QStringLiteral("off"));
+    EXPECT_EQ(g_Texts, QStringList({QStringLiteral("A:status \u00b5"), QStringLiteral("B:Collecting ..."),
+                                    QStringLiteral("A:from a worker"), QStringLiteral("A:save failed"),
+                                    QStringLiteral("B:replaced")}));
+
+    QuorvelTestAccess::OperationProgress(1);
+    QuorvelTestAccess::OperationComplete();
+    controller->SetOperationProgressFunc(recordProgress);
+    controller->SetOperationCompleteFunc(recordCompletion);
+    QuorvelTestAccess::OperationProgress(42);
+    QuorvelTestAccess::OperationComplete();
+    controller->SetOperationProgressFunc(nullptr);
+    controller->SetOperationCompleteFunc(nullptr);
+    QuorvelTestAccess::OperationProgress(43);
+    QuorvelTestAccess::OperationComplete();
+    EXPECT_EQ(g_Progress, QList<int>({42}));
+    EXPECT_EQ(g_Completions, 1);
+}
+
+TEST_F(QuorvelTest, LastErrorSurvivesALaterSuccess)
+{
+    ConnectCamera();
+    Quorvel* controller = Quorvel::GetInstance();
+    EXPECT_EQ(controller->GetLastError(), "");
+    unsigned char msb = 0;
+    unsigned char lsb = 0;
+    EXPECT_FALSE(controller->RegDirectRead(14, &msb, nullptr));
+    EXPECT_EQ(controller->GetLastError(), "MSB and LSB pointer arguments must point to objects");
+    EXPECT_TRUE(controller->RegDirectWrite(14, 0x12, 0x34));
+    EXPECT_TRUE(controller->RegDirectRead(14, &msb, &lsb));
+    EXPECT_EQ(msb, 0x12);
+    EXPECT_EQ(lsb, 0x34);
+    EXPECT_EQ(controller->GetLastError(), "MSB and LSB pointer arguments must point to objects");
+    ASSERT_TRUE(m_Camera->waitForRequests(2, 2000));
+    EXPECT_EQ(m_Camera->requests(), QList<QByteArray>({bytes({0x8E, 0x12, 0x34}), bytes({0x0E, 0x00, 0x00})}));
+}
+
+TEST_F(QuorvelTest, RegisterNumbersOutsideSevenBitsAreRefusedAndNothingIsSent)
+{
+    ConnectCamera();
+    Quorvel* controller = Quorvel::GetInstance();
+    unsigned char msb = 7;
+    unsigned char lsb = 7;
+    for (int reg : {-1, 128, 144, 255, 1000}) {
+        EXPECT_FALSE(controller->RegDirectRead(reg, &msb, &lsb)) << reg;
+        EXPECT_EQ(controller->GetLastError(), "Register number must be between 0 and 127");
+        EXPECT_FALSE(controller->RegDirectWrite(reg, 0, 0)) << reg;
+        EXPECT_EQ(controller->GetLastError(), "Register number must be between 0 and 127");
+    }
+    EXPECT_EQ(msb, 7);
+    EXPECT_EQ(lsb, 7);
+    // The edges are accepted; only their requests reach the camera.
+    EXPECT_TRUE(controller->RegDirectWrite(0, 0xAB, 0xCD));
+    EXPECT_TRUE(controller->RegDirectRead(127, &msb, &lsb));
+    ASSERT_TRUE(m_Camera->waitForRequests(2, 2000));
+    EXPECT_EQ(m_Camera->requests(), QList<QByteArray>({bytes({0x80, 0xAB, 0xCD}), bytes({0x7F, 0x00, 0x00})}));
+    EXPECT_EQ(m_Camera->systemRegister(16), 0);
+}
+
+TEST_F(QuorvelTest, DirectReadStoresZeroForMissingReplyBytes)
+{
+    ConnectCamera();
+    Quorvel* controller = Quorvel::GetInstance();
+    m_Camera->setSystemRegister(14, 0x1234);
+    m_Camera->setReplyFault(camsim::ReplyFault::EchoOnly, 0, 1);
+    unsigned char msb = 9;
+    unsigned char lsb = 9;
+    EXPECT_TRUE(controller->RegDirectRead(14, &msb, &lsb));
+    EXPECT_EQ(msb, 0);
+    EXPECT_EQ(lsb, 0);
+
+    m_Camera->setReplyFault(camsim::ReplyFault::WrongEcho, 0, 1);
+    EXPECT_FALSE(controller->RegDirectRead(14, &msb, &lsb));
+    EXPECT_EQ(controller->GetLastError(), "Invalid read command for register 14");
+}
+
+TEST_F(QuorvelTest, DirectAccessBeforeConnectingFailsInTheConnection)
+{
+    Quorvel* controller = Quorvel::GetInstance();
+    unsigned char msb = 0;
+    unsigned char lsb = 0;
+    EXPECT_FALSE(controller->RegDirectWrite(5, 1, 2));
+    EXPECT_EQ(controller->GetLastError(), "Failed to write to register 5");
+    EXPECT_FALSE(controller->RegDirectRead(6, &msb, &lsb));
+    EXPECT_EQ(controller->GetLastError(), "Failed to read from register 6");
+}
+
+TEST_F(QuorvelTest, GBEFirmwareVersionIsASignedByte)
+{
+    Quorvel* controller = Quorvel::GetInstance();
+    int version = 77;
+    EXPECT_FALSE(controller->GetGBEFirmwareVersion(&version));
+    EXPECT_EQ(controller->GetLastError(), "System has not been initialized yet");
+
+    ConnectCamera();
+    controller->RegDirectRead(300, nullptr, nullptr);
+    EXPECT_FALSE(controller->GetGBEFirmwareVersion(nullptr));
+    EXPECT_EQ(controller->GetLastError(), "MSB and LSB pointer arguments must point to objects");
+
+    EXPECT_TRUE(controller->GetGBEFirmwareVersion(&version));
+    EXPECT_EQ(version, 0x15);
+    m_Camera->setSystemRegister(127, 0x00FF);
+    EXPECT_TRUE(controller->GetGBEFirmwareVersion(&version));
+    EXPECT_EQ(version, -1);
+    m_Camera->setSystemRegister(127, 0x7F80);
+    EXPECT_TRUE(controller->GetGBEFirmwareVersion(&version));
+    EXPECT_EQ(version, -128);
+
+    m_Camera->setReplyFault(camsim::ReplyFault::Short, 0, 1);
+    EXPECT_TRUE(controller->GetGBEFirmwareVersion(&version));
+    EXPECT_EQ(version, 0);
+}
+
+TEST_F(QuorvelTest, DiagnosticSequencesSendTheirRequests)
+{
+    ConnectCamera();
+    Quorvel* controller = Quorvel::GetInstance();
+    controller->DoSimTest();
+    const QByteArray expected = bytes({0x82, 0x22, 0x11, 0x83, 0x01, 0x33, 0x89, 0x55, 0x44, 0x84, 0x8A, 0xAA,
+                                       0x85, 0x8B, 0xBB, 0x86, 0x8C, 0xCC, 0x87, 0x8D, 0xDD, 0x88, 0x2E, 0xEE,
+                                       0x8A, 0x00, 0x64, 0x81, 0x39, 0xBF});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return m_Camera->receivedBytes(camsim::Channel::Simulator).size() >= expected.size(); }, 2000));
+    EXPECT_EQ(m_Camera->receivedBytes(camsim::Channel::Simulator), expected);
+
+    controller->IncorrectRegisterTest();
+    ASSERT_TRUE(m_Camera->waitForRequests(1, 2000));
+    EXPECT_EQ(m_Camera->requests(), QList<QByteArray>({bytes({0x11})}));
+}
+
+} // namespace

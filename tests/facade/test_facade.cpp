@@ -1,0 +1,68 @@
+// The exported functions forward to the controller; its life follows Close.
+#include "quorveldll.h"
+#include "tests/core/quorveltestaccess.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int g_Reports = 0;
+void countReport(const char*) { ++g_Reports; }
+
+class FacadeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { Quorvel::DeleteInstance(); }
+    void TearDown() override { Quorvel::DeleteInstance(); }
+};
+
+TEST_F(FacadeTest, VersionNeverCreatesTheController)
+{
+    EXPECT_EQ(QuorvelDll::GetVersion(), "42.1.21.49");
+    EXPECT_FALSE(QuorvelTestAccess::HasInstance());
+}
+
+TEST_F(FacadeTest, CloseTwiceLeavesNoControllerAndTheNextCallSeesDefaults)
+{
+    QuorvelDll::Close();
+    EXPECT_FALSE(QuorvelTestAccess::HasInstance());
+    QuorvelDll::SetCameraIPAddress("127.0.0.2");
+    QuorvelDll::SetConnectStatusFunction(countReport);
+    EXPECT_FALSE(QuorvelDll::RegWrite(200, 0, 0));
+    EXPECT_EQ(QuorvelDll::GetCameraIPAddress(), "127.0.0.2");
+    QuorvelDll::Close();
+    QuorvelDll::Close();
+    EXPECT_FALSE(QuorvelTestAccess::HasInstance());
+
+    EXPECT_EQ(QuorvelDll::GetLastError(), "");
+    EXPECT_EQ(QuorvelDll::GetCameraIPAddress(), "");
+    EXPECT_EQ(g_Reports, 0);
+}
+
+TEST_F(FacadeTest, NullAddressesCountAsEmpty)
+{
+    QuorvelDll::SetCameraIPAddress("127.0.0.2");
+    QuorvelDll::SetCameraIPAddress(nullptr);
+    EXPECT_EQ(QuorvelDll::GetCameraIPAddress(), "");
+    QuorvelDll::SetHostIPAddress("127.0.0.2");
+    QuorvelDll::SetHostIPAddress(nullptr);
+    EXPECT_EQ(QuorvelTestAccess::Communication().GetHostIPAddress(), QString());
+    EXPECT_FALSE(QuorvelTestAccess::Communication().Init(20483, 20484));
+    EXPECT_EQ(QuorvelTestAccess::Communication().GetLastError(), QStringLiteral("Failed to bind to Host IP address"));
+}
+
+TEST_F(FacadeTest, RegisterAccessRefusesBadArgumentsWithTheirMessages)
+{
+    unsigned char msb = 0;
+    EXPECT_FALSE(QuorvelDll::RegRead(144, &msb, nullptr));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "MSB and LSB pointer arguments must point to objects");
+    EXPECT_FALSE(QuorvelDll::RegRead(144, &msb, &msb));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Register number must be between 0 and 127");
+    EXPECT_FALSE(QuorvelDll::RegWrite(-1, 0, 0));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Register number must be between 0 and 127");
+
+    EXPECT_FALSE(QuorvelDll::GetGBEFirmwareVersion(nullptr));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "System has not been initialized yet");
+}
+
+} // namespace
