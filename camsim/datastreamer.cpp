@@ -141,7 +141,8 @@ void DataStreamer::run()
                 });
                 continue;
             }
-            due = std::min(due, maxBatch);
+            // Whole datagrams only, so the grouping of packets never depends on timing.
+            due = std::min(due, maxBatch) / perDatagram * perDatagram;
         }
         lock.unlock();
         sendBatch(static_cast<int>(due));

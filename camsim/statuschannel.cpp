@@ -9,9 +9,10 @@ namespace camsim {
 StatusChannel::StatusChannel(CameraState* state, QObject* parent)
     : QObject(parent)
     , m_State(state)
+    , m_GapTimer(new QTimer(this))
 {
-    m_GapTimer.setSingleShot(true);
-    connect(&m_GapTimer, &QTimer::timeout, this, &StatusChannel::writeNextChunk);
+    m_GapTimer->setSingleShot(true);
+    connect(m_GapTimer, &QTimer::timeout, this, &StatusChannel::writeNextChunk);
 }
 
 void StatusChannel::addConnection(QTcpSocket* socket)
@@ -39,7 +40,7 @@ void StatusChannel::send(const QByteArray& bytes)
     } else {
         m_Queue.append(bytes);
     }
-    if (!m_GapTimer.isActive())
+    if (!m_GapTimer->isActive())
         writeNextChunk();
 }
 
@@ -54,7 +55,7 @@ void StatusChannel::writeNextChunk()
             std::lock_guard<std::mutex> lock(m_State->mutex);
             gapMs = m_State->statusSplitGapMs;
         }
-        m_GapTimer.start(gapMs);
+        m_GapTimer->start(gapMs);
     }
 }
 
@@ -100,7 +101,7 @@ void StatusChannel::powerDown()
 void StatusChannel::closeAll()
 {
     m_Queue.clear();
-    m_GapTimer.stop();
+    m_GapTimer->stop();
     for (const QPointer<QTcpSocket>& socket : qAsConst(m_Sockets)) {
         if (socket)
             socket->abort();

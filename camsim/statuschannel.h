@@ -39,7 +39,7 @@ private:
     CameraState* m_State;
     QList<QPointer<QTcpSocket>> m_Sockets;
     QList<QByteArray> m_Queue; // chunks still to go when records are split
-    QTimer m_GapTimer;
+    QTimer* m_GapTimer; // a child, so it moves to the camera thread with us
 };
 
 } // namespace camsim
