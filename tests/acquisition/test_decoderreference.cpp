@@ -1,0 +1,116 @@
+#include "test_decoderreference.h"
+
+#include "acquisition/pixelmap.h"
+#include "asic/detectorcalcs.h"
+
+namespace decodertest {
+
+namespace {
+
+int GMPixelOf(int a_Channel)
+{
+    for (int index = 0; index < 121; ++index) {
+        if (PixelMap::CHANNEL_AT_GM_PIXEL[static_cast<size_t>(index)] == a_Channel)
+            return index + 1;
+    }
+    return -1;
+}
+
+const RefGM* FindGM(const std::vector<RefGM>& a_GMs, int a_ID)
+{
+    if (a_GMs.empty())
+        return nullptr;
+    for (const RefGM& gm : a_GMs) {
+        if (gm.m_ID == a_ID)
+            return &gm;
+    }
+    return &a_GMs.back();
+}
+
+} // namespace
+
+std::vector<RefPacket> ReferenceDecode(const QByteArray& a_Batch, const std::vector<RefGM>& a_GMs, bool a_Loaded,
+                                       int a_Mode)
+{
+    const auto byte = [&](long long a_At) { return static_cast<int>(static_cast<unsigned char>(a_Batch[int(a_At)])); };
+    const long long n = a_Batch.size();
+    // Prefix sums only make each checksum cheap; every candidate is still tried.
+    std::vector<long long> prefix(static_cast<size_t>(n) + 1, 0);
+    for (long long k = 0; k < n; ++k)
+        prefix[size_t(k) + 1] = prefix[size_t(k)] + byte(k);
+    std::vector<RefPacket> packets;
+    long long i = 0;
+    while (i + 1 < n) {
+        if (byte(i) != 0xFE || byte(i + 1) != 0x7E || i + 2 >= n) {
+            ++i;
+            continue;
+        }
+        const int g = byte(i + 2);
+        const bool inRange = a_Loaded ? (g >= 0 && g <= 3) : (g >= 1 && g <= 4);
+        const RefGM* gm = FindGM(a_GMs, g);
+        if (!inRange || !gm) {
+            ++i;
+            continue;
+        }
+        const int r = (gm->m_ReadoutOptions & 2) ? 5 : 3;
+        long long accepted = -1;
+        for (long long j = i + 1; j + 1 < n && j - i - 8 <= 256LL * r; ++j) {
+            if (byte(j) != 0xFD || byte(j + 1) != 0x7F)
+                continue;
+            const long long e = j + 1;
+            if (e - i < 9 || (e - i - 9) % r != 0)
+                continue;
+            const long long sum = prefix[size_t(e - 3)] - prefix[size_t(i)];
+            if ((byte(e - 3) << 8 | byte(e - 2)) == (sum & 0xFFFF)) {
+                accepted = e;
+                break;
+            }
+        }
+        if (accepted < 0) {
+            ++i;
+            continue;
+        }
+        RefPacket packet;
+        packet.m_GMID = g;
+        packet.m_HeaderWord = byte(i + 3) << 8 | byte(i + 4);
+        packet.m_HeaderByte = byte(i + 5);
+        const bool negative = gm->m_ReadoutOptions & 1;
+        for (long long p = i + 6; p + r <= accepted - 3; p += r) {
+            const int c = byte(p);
+            Photon photon;
+            int pixel = c;
+            if (a_Mode == 2) {
+                if (gm->m_Options & 8)
+                    pixel = GMPixelOf(c);
+            } else {
+                pixel = GMPixelOf(c) < 0 ? -1 : DetectorCalcs::GetGlobalPixelNo(GMPixelOf(c), g);
+            }
+            photon.m_Pixel = static_cast<qint16>(pixel);
+            int h = byte(p + 1);
+            if (negative && (h & 0x20)) {
+                photon.m_PositiveEnergy = 0;
+                photon.m_Energy = static_cast<quint16>((h & ~0x20) * 256 + byte(p + 2));
+            } else {
+                photon.m_PositiveEnergy = 1;
+                photon.m_Energy = static_cast<quint16>((h & ~0x80) * 256 + byte(p + 2));
+            }
+            if (r == 5) {
+                h = byte(p + 3);
+                if (negative && (h & 0x10)) {
+                    photon.m_PositiveTimeDetect = 0;
+                    photon.m_TimeDetect = static_cast<quint16>((h & ~0x10) * 256 + byte(p + 4));
+                } else {
+                    photon.m_PositiveTimeDetect = 1;
+                    photon.m_TimeDetect = static_cast<quint16>((h & ~0x40) * 256 + byte(p + 4));
+                }
+            }
+            if (pixel >= 0)
+                packet.m_Photons.push_back(photon);
+        }
+        packets.push_back(packet);
+        i = accepted + 1;
+    }
+    return packets;
+}
+
+} // namespace decodertest
