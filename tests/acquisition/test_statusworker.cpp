@@ -93,6 +93,7 @@ TEST_F(StatusWorkerTest, PowerUpOfTheCameraAnnouncesEachGMAndThenIdle)
     StartCamera();
     StartWorker();
     ASSERT_TRUE(waitUntil([&] { return m_Recorder.connected == 1; }, 5000));
+    ASSERT_TRUE(m_pCamera->waitForConnections(camsim::Channel::Status, 1, 5000));
     m_pCamera->setSystemRegister(16, 0x0001);
     ASSERT_TRUE(waitUntil([&] { return m_Recorder.poweredUp >= 1; }, 5000));
     EXPECT_EQ(m_Recorder.gms, (QList<int> {1, 2, 3, 4}));
@@ -105,6 +106,7 @@ TEST_F(StatusWorkerTest, RecordsSplitAcrossReadsStayAligned)
     StartCamera();
     StartWorker();
     ASSERT_TRUE(waitUntil([&] { return m_Recorder.connected == 1; }, 5000));
+    ASSERT_TRUE(m_pCamera->waitForConnections(camsim::Channel::Status, 1, 5000));
     // One byte per TCP segment: every record arrives in two reads.
     m_pCamera->setStatusSplit(true, 2);
     m_pCamera->sendStatusBytes(QByteArray::fromHex("0802" "1000" "0b03" "1005"));
@@ -124,7 +126,7 @@ TEST_F(StatusWorkerTest, StopClosesAndInitConnectsTheSameWorkerAgain)
     ASSERT_TRUE(waitUntil([&] { return m_Recorder.disconnected == 1; }, 5000));
     m_pRig->Run([w = m_pRig->Get()] { w->Init(); });
     ASSERT_TRUE(waitUntil([&] { return m_Recorder.connected == 2; }, 5000));
-    EXPECT_TRUE(m_pCamera->waitForConnections(camsim::Channel::Status, 2, 5000));
+    ASSERT_TRUE(m_pCamera->waitForConnections(camsim::Channel::Status, 2, 5000));
     m_pCamera->sendStatusBytes(QByteArray::fromHex("1000"));
     ASSERT_TRUE(waitUntil([&] { return m_Recorder.poweredUp == 1; }, 5000));
 }

@@ -140,6 +140,7 @@ TEST_F(WorkerManagerTest, StartWaitsForTheStatusConnectionAndTheDataPort)
     EXPECT_TRUE(m_pManager->GetLastError().isEmpty());
 
     // Status records reach the manager's relays.
+    ASSERT_TRUE(m_pCamera->waitForConnections(camsim::Channel::Status, 1, 5000));
     m_pCamera->setSystemRegister(16, 0x0001);
     ASSERT_TRUE(waitUntil([&] { return m_PoweredUp == 1; }, 5000));
     EXPECT_EQ(m_GMs, (QList<int> {1, 2, 3, 4}));
