@@ -124,9 +124,9 @@ void DataStreamer::run()
             const auto now = Clock::now();
             const double elapsed = std::chrono::duration<double>(now - m_PaceStart).count();
             due = static_cast<qint64>(rate * elapsed) - m_PacedPackets;
-            if (due > std::max<qint64>(maxBatch, static_cast<qint64>(rate / 20))) {
-                // Fell more than 50 ms behind (the machine stalled us): resume from now
-                // instead of bursting, as the camera's own FIFO would overflow anyway.
+            if (due > std::max<qint64>(maxBatch, static_cast<qint64>(rate))) {
+                // More than a second behind (the machine stalled us): resume from now. Shorter
+                // stalls are caught up at full speed, as the camera's FIFO would send its backlog.
                 m_PaceStart = now;
                 m_PacedPackets = 0;
                 due = perDatagram;

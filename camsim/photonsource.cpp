@@ -35,6 +35,9 @@ PhotonSource::PhotonSource(const SourceConfig& config, quint32 seed)
     , m_Seed(seed)
 {
     computeIntensity();
+    Random gainRandom(Random::mix(seed, 0x6A1));
+    for (double& gain : m_Gain)
+        gain = 1.0 + 0.02 * gainRandom.normal();
 }
 
 double PhotonSource::pixelIntensity(int row, int column) const
@@ -91,9 +94,7 @@ void PhotonSource::computeIntensity()
 
 PhotonRecord PhotonSource::drawPhoton(Random& random, int channel, bool negativeEnable, bool timeDetect) const
 {
-    // A fixed gain spread per channel, as a real detector has.
-    Random gainRandom(Random::mix(m_Seed, 0x6A1, static_cast<quint64>(channel)));
-    const double gain = 1.0 + 0.02 * gainRandom.normal();
+    const double gain = m_Gain[static_cast<size_t>(channel & 0xFF)];
     const double sigma = m_Config.fwhmAdc / 2.3548;
     const double edge = m_Config.comptonEdgeAdc > 0 ? m_Config.comptonEdgeAdc : 0.356 * m_Config.peakAdc;
     PhotonRecord photon;

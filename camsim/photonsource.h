@@ -52,6 +52,7 @@ private:
     SourceConfig m_Config;
     quint32 m_Seed;
     std::array<double, 484> m_Intensity {};
+    std::array<double, 256> m_Gain {}; // a fixed gain spread per channel, as a real detector has
 };
 
 } // namespace camsim

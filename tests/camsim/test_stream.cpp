@@ -35,6 +35,7 @@ QVector<Packet> collect(camsim::VirtualCamera& camera, RawClient& host, int coun
 
 qint64 packetsIn(camsim::VirtualCamera& camera, int ms)
 {
+    EXPECT_TRUE(camera.waitForPacketsSent(camera.packetsSent() + 1, 3000));
     const qint64 before = camera.packetsSent();
     QElapsedTimer timer;
     timer.start();
