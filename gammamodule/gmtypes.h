@@ -3,13 +3,13 @@
 #define QUORVEL_GMTYPES_H
 
 // Which list of GammaModules a call addresses.
-enum GammaModulesType {
+enum GammaModulesType : int {
     GAMMA_MODULES_TYPE_DEVICE = 1,
     GAMMA_MODULES_TYPE_LOADED = 2
 };
 
 // The GM registers 18 to 24, in register order.
-enum GMRegisterType {
+enum GMRegisterType : int {
     GM_REGISTER_TYPE_CONTROL = 0,
     GM_REGISTER_TYPE_STATUS = 1,
     GM_REGISTER_TYPE_ID = 2,
@@ -21,7 +21,7 @@ enum GMRegisterType {
 
 // The controller's GM lists: device GMs or GMs loaded from a file.
 // Distinct from GammaModulesType; never cast one into the other.
-enum GMContainerType {
+enum GMContainerType : int {
     GM_CONTAINER_TYPE_DEVICE = 0,
     GM_CONTAINER_TYPE_LOADED = 1
 };
