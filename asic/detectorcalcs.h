@@ -12,6 +12,13 @@ public:
     // if the value reaches past its end; a negative position writes nothing.
     static void AddValueToByteArray(unsigned int a_Value, int a_BitPos, QByteArray& a_Array);
 
+    // Volts of a GM ADC reading: 12 bits over a 2 V range, 2 x dac / 4096.
+    static double DACToVolts(int a_DAC)
+    {
+        const double dac = a_DAC;
+        return (dac + dac) * 0.000244140625;
+    }
+
     // The camera pixel (1 to 484, row by row over 22 x 22) of GM pixel
     // a_GMPixelNo (1 to 121) of GM a_GMID: GM 1 top left, 2 top right,
     // 4 bottom left, 3 bottom right; any other ID is placed as GM 1.
