@@ -103,7 +103,7 @@ void CameraServer::onNewConnection(Channel channel)
         ++m_State->connections[indexOf(channel)];
         if (channel == Channel::Control) {
             // The data stream goes to the host of the latest control connection.
-            m_State->controlPeer = socket->peerAddress();
+            m_State->controlPeer = QHostAddress(socket->peerAddress().toString());
             m_State->bumpStreamLocked();
         }
         m_State->changed.notify_all();
@@ -119,7 +119,7 @@ void CameraServer::onReadyRead(QTcpSocket* socket)
     const QByteArray bytes = socket->readAll();
     {
         std::lock_guard<std::mutex> lock(m_State->mutex);
-        m_State->received[indexOf(channel)].append(bytes);
+        m_State->received[indexOf(channel)].append(bytes.constData(), bytes.size());
         m_State->changed.notify_all();
     }
     if (channel == Channel::Status)
@@ -142,7 +142,7 @@ void CameraServer::handleRequest(Channel channel, QTcpSocket* socket, const QByt
     {
         std::lock_guard<std::mutex> lock(m_State->mutex);
         if (channel == Channel::Control) {
-            m_State->controlRequests.append(request);
+            m_State->controlRequests.append(deepCopy(request));
             oldValue = m_State->registers.system(parsed.reg);
             m_State->registers.apply(parsed);
             if (parsed.kind == ParsedRequest::GmWrite || parsed.kind == ParsedRequest::AsicWrite)
@@ -153,7 +153,7 @@ void CameraServer::handleRequest(Channel channel, QTcpSocket* socket, const QByt
             }
         } else {
             // The simulator connection keeps its own 16-bit registers.
-            m_State->simulatorRequests.append(request);
+            m_State->simulatorRequests.append(deepCopy(request));
             if (parsed.kind == ParsedRequest::SystemWrite)
                 m_State->simulatorRegisters.insert(parsed.reg, parsed.value);
             if (isRead) {
@@ -255,7 +255,7 @@ void CameraServer::closeConnection(Channel channel)
 
 void CameraServer::sendStatusBytes(const QByteArray& bytes)
 {
-    m_Status->send(bytes);
+    m_Status->send(deepCopy(bytes)); // the caller's array belongs to its own thread
 }
 
 } // namespace camsim

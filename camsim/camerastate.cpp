@@ -22,14 +22,14 @@ StreamSettings CameraState::streamSettingsLocked() const
     settings.version = streamVersion;
     const quint16 control = registers.system(RegisterFile::gbeControlRegister);
     settings.collecting = (control & RegisterFile::collect) != 0;
-    settings.target = controlPeer;
+    settings.target = controlPeer.isNull() ? QHostAddress() : QHostAddress(controlPeer.toString());
     settings.port = registers.system(RegisterFile::dataPortRegister);
     settings.rate = rateOverride != 0 ? rateOverride : registers.imagePacketRate();
     for (int id : registers.gmIds()) {
         StreamSettings::Gm gm;
         gm.id = id;
         gm.asicMode = registers.gm(id, RegisterFile::asicModeRegister);
-        gm.channelImage = registers.asicImage(id, RegisterFile::channelImageRegister);
+        gm.channelImage = deepCopy(registers.asicImage(id, RegisterFile::channelImageRegister));
         settings.gms.append(gm);
     }
     settings.faults = datagramFaults;

@@ -17,6 +17,31 @@
 
 namespace camsim {
 
+// Deep copies for everything that crosses threads. Qt's implicit sharing drops its
+// references inside the Qt library, where ThreadSanitizer cannot see them, so no
+// shared data may outlive the lock it was copied under.
+inline QByteArray deepCopy(const QByteArray& bytes)
+{
+    return QByteArray(bytes.constData(), bytes.size());
+}
+
+template <typename Container> Container deepCopyAll(const Container& items)
+{
+    Container copy;
+    copy.reserve(items.size());
+    for (const auto& item : items)
+        copy.append(item);
+    return copy;
+}
+
+inline QList<QByteArray> deepCopy(const QList<QByteArray>& list)
+{
+    QList<QByteArray> copy;
+    for (const QByteArray& bytes : list)
+        copy.append(deepCopy(bytes));
+    return copy;
+}
+
 // What the data sender needs to know, copied out under the lock.
 struct StreamSettings {
     struct Gm {

@@ -66,10 +66,11 @@ void RegisterFile::setAsicImage(int gmId, int reg, const QByteArray& image)
     auto it = m_Gms.find(gmId);
     if (it == m_Gms.end())
         return;
+    // Own copies: the caller's array may live on another thread.
     if (reg == globalImageRegister && image.size() == RequestParser::globalImageBytes)
-        it->globalImage = image;
+        it->globalImage = QByteArray(image.constData(), image.size());
     else if (reg == channelImageRegister && image.size() == RequestParser::channelImageBytes)
-        it->channelImage = image;
+        it->channelImage = QByteArray(image.constData(), image.size());
 }
 
 void RegisterFile::apply(const ParsedRequest& request)

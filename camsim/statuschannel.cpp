@@ -71,7 +71,7 @@ void StatusChannel::writeToAll(const QByteArray& bytes)
     }
     if (written) {
         std::lock_guard<std::mutex> lock(m_State->mutex);
-        m_State->statusSent.append(bytes);
+        m_State->statusSent.append(bytes.constData(), bytes.size());
         m_State->changed.notify_all();
     }
 }

@@ -4,7 +4,9 @@
 #include "camsim/camerastate.h"
 #include "camsim/datastreamer.h"
 
-#include <QThread>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QSocketNotifier>
 
 namespace camsim {
 
@@ -36,28 +38,63 @@ VirtualCamera::~VirtualCamera()
     stop();
 }
 
+struct VirtualCamera::Startup {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool ready = false;
+    bool listening = false;
+    QString error;
+};
+
 bool VirtualCamera::start(QString* error)
 {
     std::lock_guard<std::mutex> control(m_ControlMutex);
-    if (m_Thread)
+    if (m_Thread.joinable())
         return true;
-    m_Thread = new QThread;
-    m_Thread->setObjectName(QStringLiteral("camsim"));
-    m_Server = new CameraServer(m_State.get());
-    m_Server->moveToThread(m_Thread);
-    m_Thread->start();
-    bool listening = false;
-    QString text;
-    QMetaObject::invokeMethod(m_Server, [this, &listening, &text] { listening = m_Server->listen(&text); },
-                              Qt::BlockingQueuedConnection);
-    if (!listening) {
-        stopLocked();
+    Startup startup;
+    m_Thread = std::thread([this, &startup] { runCameraThread(&startup); });
+    std::unique_lock<std::mutex> lock(startup.mutex);
+    startup.changed.wait(lock, [&] { return startup.ready; });
+    if (!startup.listening) {
+        lock.unlock();
+        m_Thread.join();
         if (error)
-            *error = text;
+            *error = startup.error;
         return false;
     }
     m_Streamer->start();
     return true;
+}
+
+void VirtualCamera::runCameraThread(Startup* startup)
+{
+    // Qt adopts this thread; its event loop serves the sockets and the command queue.
+    QEventLoop loop;
+    auto server = std::make_unique<CameraServer>(m_State.get());
+    QString error;
+    const bool listening = server->listen(&error);
+    QSocketNotifier wake(m_Commands.wakeDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&wake, &QSocketNotifier::activated, &loop, [this] { m_Commands.drain(); });
+    if (listening) {
+        m_Server = server.get();
+        m_Loop = &loop;
+        m_Commands.open();
+    }
+    {
+        std::lock_guard<std::mutex> lock(startup->mutex);
+        startup->ready = true;
+        startup->listening = listening;
+        startup->error = error;
+        startup->changed.notify_all();
+    }
+    if (!listening)
+        return;
+    loop.exec();
+    m_Commands.close();
+    m_Server = nullptr;
+    m_Loop = nullptr;
+    server.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void VirtualCamera::stop()
@@ -69,22 +106,16 @@ void VirtualCamera::stop()
 void VirtualCamera::stopLocked()
 {
     m_Streamer->stop();
-    if (!m_Thread)
+    if (!m_Thread.joinable() || m_Thread.get_id() == std::this_thread::get_id())
         return;
-    CameraServer* server = m_Server;
-    // The server and its sockets are destroyed on their own thread.
-    QMetaObject::invokeMethod(server, [server] { delete server; }, Qt::BlockingQueuedConnection);
-    m_Server = nullptr;
-    m_Thread->quit();
-    m_Thread->wait();
-    delete m_Thread;
-    m_Thread = nullptr;
+    m_Commands.run([this] { m_Loop->quit(); });
+    m_Thread.join();
 }
 
 bool VirtualCamera::isRunning() const
 {
     std::lock_guard<std::mutex> control(m_ControlMutex);
-    return m_Thread != nullptr;
+    return m_Thread.joinable();
 }
 
 const CameraConfig& VirtualCamera::config() const
@@ -95,34 +126,30 @@ const CameraConfig& VirtualCamera::config() const
 void VirtualCamera::onCameraThread(const std::function<void(CameraServer*)>& function) const
 {
     std::lock_guard<std::mutex> control(m_ControlMutex);
-    if (!m_Server) {
-        function(nullptr);
-        return;
-    }
-    if (QThread::currentThread() == m_Thread) {
+    if (m_Thread.joinable() && m_Thread.get_id() == std::this_thread::get_id()) {
         function(m_Server);
         return;
     }
-    CameraServer* server = m_Server;
-    QMetaObject::invokeMethod(server, [&function, server] { function(server); }, Qt::BlockingQueuedConnection);
+    if (!m_Thread.joinable() || !m_Commands.run([this, &function] { function(m_Server); }))
+        function(nullptr);
 }
 
 QByteArray VirtualCamera::receivedBytes(Channel channel) const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);
-    return m_State->received[indexOf(channel)];
+    return deepCopy(m_State->received[indexOf(channel)]);
 }
 
 QList<QByteArray> VirtualCamera::requests() const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);
-    return m_State->controlRequests;
+    return deepCopy(m_State->controlRequests);
 }
 
 QList<QByteArray> VirtualCamera::simulatorRequests() const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);
-    return m_State->simulatorRequests;
+    return deepCopy(m_State->simulatorRequests);
 }
 
 bool VirtualCamera::waitForRequests(int count, int timeoutMs) const
@@ -145,7 +172,7 @@ int VirtualCamera::connectionCount(Channel channel) const
 QByteArray VirtualCamera::statusBytesSent() const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);
-    return m_State->statusSent;
+    return deepCopy(m_State->statusSent);
 }
 
 void VirtualCamera::clearRecords()
@@ -199,7 +226,7 @@ void VirtualCamera::setGmRegister(int gmId, int reg, quint8 value)
 QByteArray VirtualCamera::asicImage(int gmId, int reg) const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);
-    return m_State->registers.asicImage(gmId, reg);
+    return deepCopy(m_State->registers.asicImage(gmId, reg));
 }
 
 void VirtualCamera::setAsicImage(int gmId, int reg, const QByteArray& image)
@@ -225,7 +252,7 @@ void VirtualCamera::setAdcReading(int gmId, int adc, quint16 value)
 QList<quint16> VirtualCamera::hvCommands() const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);
-    return m_State->registers.hvCommands();
+    return deepCopyAll(m_State->registers.hvCommands());
 }
 
 quint16 VirtualCamera::simulatorRegister(int reg) const
@@ -277,7 +304,7 @@ qint64 VirtualCamera::datagramsSent() const
 QVector<SentPacket> VirtualCamera::sentPackets() const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);
-    return m_State->sentPackets;
+    return deepCopyAll(m_State->sentPackets);
 }
 
 bool VirtualCamera::waitForPacketsSent(qint64 count, int timeoutMs) const

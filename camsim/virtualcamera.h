@@ -4,6 +4,7 @@
 #define CAMSIM_VIRTUALCAMERA_H
 
 #include "camsim/cameraconfig.h"
+#include "camsim/commandqueue.h"
 #include "camsim/packetbuilder.h"
 
 #include <QByteArray>
@@ -13,8 +14,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
-class QThread;
+class QEventLoop;
 
 namespace camsim {
 
@@ -22,7 +24,7 @@ class CameraServer;
 class CameraState;
 class DataStreamer;
 
-// Owns its own QThread and event loop (and a sender thread for the data stream);
+// Owns its own thread with a Qt event loop (and a sender thread for the data stream);
 // every public method is thread-safe.
 class VirtualCamera {
 public:
@@ -83,17 +85,22 @@ public:
     void setRateOverride(int packetsPerSecond);     // 0: the GBE image's rate; -1: flat out
 
 private:
+    struct Startup;
+    void runCameraThread(Startup* startup);
     void stopLocked();
     // Runs the function on the camera thread and waits for it; with the camera
     // stopped it runs here with a null server.
     void onCameraThread(const std::function<void(CameraServer*)>& function) const;
 
     mutable std::mutex m_ControlMutex; // start, stop and calls into the camera thread
+    mutable CommandQueue m_Commands;
 
     std::unique_ptr<CameraState> m_State;
     std::unique_ptr<DataStreamer> m_Streamer;
-    QThread* m_Thread = nullptr;
+    std::thread m_Thread;
+    // Camera thread only.
     CameraServer* m_Server = nullptr;
+    QEventLoop* m_Loop = nullptr;
 };
 
 } // namespace camsim
