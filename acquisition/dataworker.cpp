@@ -6,6 +6,7 @@
 #include <QHostAddress>
 #include <QUdpSocket>
 
+#include <linux/sock_diag.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
 
@@ -18,12 +19,10 @@ struct DataWorker::ReceiveSlots
 {
     static constexpr int COUNT = 64;
     static constexpr int SLOT_BYTES = 65536;   // above the largest UDP payload, so nothing is cut
-    static constexpr size_t CONTROL_BYTES = CMSG_SPACE(sizeof(quint32));
 
     std::unique_ptr<char[]> data {new char[static_cast<size_t>(COUNT) * SLOT_BYTES]};
     mmsghdr messages[COUNT];
     iovec vectors[COUNT];
-    alignas(cmsghdr) char control[COUNT][CONTROL_BYTES];
 
     ReceiveSlots()
     {
@@ -33,7 +32,6 @@ struct DataWorker::ReceiveSlots
             vectors[i].iov_len = SLOT_BYTES;
             messages[i].msg_hdr.msg_iov = &vectors[i];
             messages[i].msg_hdr.msg_iovlen = 1;
-            messages[i].msg_hdr.msg_control = control[i];
         }
     }
     char* Slot(int a_Index) { return data.get() + static_cast<size_t>(a_Index) * SLOT_BYTES; }
@@ -141,12 +139,7 @@ void DataWorker::ConfigureSocket()
     if (getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &granted, &length) != 0)
         granted = 0;
     m_ReceiveBufferSize = granted;
-
-    // Lets every datagram carry the kernel's count of datagrams dropped so far.
-    int on = 1;
-    setsockopt(fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof(on));
     m_SocketDropCounter = 0;
-    m_ReportedSocketDrops = 0;
 }
 
 void DataWorker::Stop()
@@ -192,10 +185,6 @@ qint64 DataWorker::GetSocketCapacityInDatagrams() const
 int DataWorker::ReadBatchFromDescriptor(int a_Fd, int a_Count)
 {
     ReceiveSlots& receive = *m_pSlots;
-    for (int i = 0; i < a_Count; ++i) {
-        receive.messages[i].msg_hdr.msg_controllen = ReceiveSlots::CONTROL_BYTES;
-        receive.messages[i].msg_hdr.msg_flags = 0;
-    }
     int received;
     do {
         received = recvmmsg(a_Fd, receive.messages, static_cast<unsigned>(a_Count), MSG_DONTWAIT, nullptr);
@@ -203,18 +192,8 @@ int DataWorker::ReadBatchFromDescriptor(int a_Fd, int a_Count)
     if (received <= 0)
         return 0;
 
-    for (int i = 0; i < received; ++i) {
-        msghdr& header = receive.messages[i].msg_hdr;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
-            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
-                quint32 drops = 0;
-                std::memcpy(&drops, CMSG_DATA(c), sizeof(drops));
-                if (drops > m_SocketDropCounter)
-                    m_SocketDropCounter = drops;
-            }
-        }
+    for (int i = 0; i < received; ++i)
         AppendDatagram(receive.Slot(i), static_cast<qint64>(receive.messages[i].msg_len));
-    }
     m_ReceivedDatagrams += received;
     return received;
 }
@@ -289,19 +268,38 @@ void DataWorker::FlushBatch()
                               .arg(lostBytes));
         }
     }
-    ReportKernelDrops();
+    ReportKernelDrops(false);
     emit readBufferReady(bytes);
     Reset();
 }
 
-void DataWorker::ReportKernelDrops()
+void DataWorker::UpdateKernelDrops()
 {
-    if (m_SocketDropCounter <= m_ReportedSocketDrops)
+    if (!m_pDataSocket || m_pDataSocket->state() != QAbstractSocket::BoundState)
         return;
-    const qint64 dropped = m_SocketDropCounter - m_ReportedSocketDrops;
-    m_ReportedSocketDrops = m_SocketDropCounter;
-    m_DroppedDatagrams += dropped;
+    quint32 meminfo[SK_MEMINFO_VARS] = {};
+    socklen_t length = sizeof(meminfo);
+    const int fd = static_cast<int>(m_pDataSocket->socketDescriptor());
+    if (getsockopt(fd, SOL_SOCKET, SO_MEMINFO, meminfo, &length) != 0 || length <= SK_MEMINFO_DROPS * sizeof(quint32))
+        return;
+    const quint32 drops = meminfo[SK_MEMINFO_DROPS];
+    if (drops > m_SocketDropCounter) {
+        m_DroppedDatagrams += drops - m_SocketDropCounter;
+        m_SocketDropCounter = drops;
+    }
+}
+
+void DataWorker::ReportKernelDrops(bool a_Force)
+{
+    UpdateKernelDrops();
+    const qint64 dropped = m_DroppedDatagrams.load();
+    if (dropped <= m_ReportedDrops)
+        return;
+    if (!a_Force && m_SinceDropReport.isValid() && m_SinceDropReport.elapsed() < 1000)
+        return;
+    m_SinceDropReport.start();
     emit dataLost(QStringLiteral("Data lost: the data socket dropped %1 datagrams (total: %2)")
-                      .arg(dropped)
-                      .arg(m_DroppedDatagrams.load()));
+                      .arg(dropped - m_ReportedDrops)
+                      .arg(dropped));
+    m_ReportedDrops = dropped;
 }

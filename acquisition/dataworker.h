@@ -4,6 +4,7 @@
 #define QUORVEL_DATAWORKER_H
 
 #include <QAbstractSocket>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -76,8 +77,11 @@ protected:
     // Hands the batch to the ReadBuffer (if not empty), emits readBufferReady
     // with its length and empties it.
     void FlushBatch();
-    // Reports datagrams the kernel dropped since the last report.
-    void ReportKernelDrops();
+    // Reports datagrams the kernel dropped since the last report; unless forced,
+    // at most once a second, so heavy loss does not flood the client.
+    void ReportKernelDrops(bool a_Force);
+    // Reads the kernel's count of datagrams dropped on the socket.
+    void UpdateKernelDrops();
 
     QUdpSocket* m_pDataSocket = nullptr;
     std::unique_ptr<char[]> m_pBuffer;
@@ -96,7 +100,8 @@ private:
     int m_ReceiveBufferRequest = DEFAULT_RECEIVE_BUFFER_REQUEST;
     bool m_ErrorDuringBind = false;
     quint32 m_SocketDropCounter = 0;   // kernel's cumulative count for the current socket
-    quint32 m_ReportedSocketDrops = 0;
+    qint64 m_ReportedDrops = 0;
+    QElapsedTimer m_SinceDropReport;
     std::atomic<qint64> m_ReceiveBufferSize {0};
     std::atomic<qint64> m_DroppedDatagrams {0};
     std::atomic<qint64> m_ReceivedDatagrams {0};

@@ -8,7 +8,6 @@ QuorvelDataWorker::QuorvelDataWorker(const QString& a_HostIPAddress)
 void QuorvelDataWorker::OnDataReady()
 {
     DrainSocket(MAX_DATAGRAMS_PER_READ);
-    ReportKernelDrops();
 }
 
 void QuorvelDataWorker::onCollectStopped()
@@ -18,5 +17,6 @@ void QuorvelDataWorker::onCollectStopped()
     // can hold, so a sender that does not stop cannot keep it going.
     DrainSocket(GetSocketCapacityInDatagrams());
     FlushBatch();
+    ReportKernelDrops(true);
     emit collectStopFinished();
 }

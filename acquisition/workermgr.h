@@ -71,9 +71,11 @@ public slots:
     void OnStatusWorkerError(QString a_Err);
     void OnDataPortSet(quint16 a_PortNo);
 
-protected:
-    // Quits both threads and waits for them; the workers can then be deleted.
+    // Quits both worker threads and waits for them. Afterwards no worker touches
+    // the ReadBuffer, so the owner calls it before deleting the singletons.
     void StopThreads();
+
+protected:
 
     DataWorker* m_pDataWorker = nullptr;
     StatusWorker* m_pStatusWorker = nullptr;

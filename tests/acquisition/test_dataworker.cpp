@@ -43,10 +43,12 @@ protected:
         ReadBuffer::DeleteInstance();
     }
 
-    void StartWorker(const QString& a_Address)
+    void StartWorker(const QString& a_Address, int a_ReceiveBufferRequest = 0)
     {
         m_pRig.reset(new WorkerRig<QuorvelDataWorker>(new QuorvelDataWorker(a_Address)));
         QuorvelDataWorker* worker = m_pRig->Get();
+        if (a_ReceiveBufferRequest > 0)
+            worker->SetReceiveBufferRequest(a_ReceiveBufferRequest);
         QObject* context = m_pRig->Context();
         QObject::connect(worker, &DataWorker::portSet, context, [this](quint16 a_Port) { m_Ports << a_Port; });
         QObject::connect(worker, &DataWorker::error, context, [this](QString a_Error) { m_Errors << a_Error; });
@@ -57,9 +59,9 @@ protected:
         m_pRig->Start();
     }
 
-    void StartBoundWorker()
+    void StartBoundWorker(int a_ReceiveBufferRequest = 0)
     {
-        StartWorker(m_Address);
+        StartWorker(m_Address, a_ReceiveBufferRequest);
         ASSERT_TRUE(waitUntil([&] { return !m_Ports.isEmpty(); }, 5000));
         ASSERT_TRUE(m_Sender.bind(QHostAddress(m_Address), 0));
     }
@@ -280,6 +282,31 @@ TEST_F(DataWorkerTest, BatchThatCannotBeHandedOverIsCountedAndReported)
     EXPECT_EQ(TakeBatch(), SequencedDatagram(0, 600));
     auto lock = m_pReadBuffer->AccessLock();
     EXPECT_EQ(m_pReadBuffer->GetLostBatches(), 1);
+}
+
+TEST_F(DataWorkerTest, DatagramsTheKernelDroppedAreCountedAndReported)
+{
+    // A tiny receive buffer, and a data thread held busy while 200 datagrams arrive.
+    StartBoundWorker(4096);
+    std::promise<void> sent;
+    std::shared_future<void> sentFuture = sent.get_future().share();
+    m_pRig->Run([w = m_pRig->Get(), sentFuture] {
+        sentFuture.wait();
+        w->onCollectStopped();
+    });
+    const int count = 200;
+    for (int i = 0; i < count; ++i)
+        Send(SequencedDatagram(static_cast<quint32>(i), 500));
+    sent.set_value();
+    ASSERT_TRUE(waitUntil([&] { return m_StopFinished == 1; }, 5000));
+
+    const qint64 received = m_pRig->Get()->GetReceivedDatagrams();
+    const qint64 dropped = m_pRig->Get()->GetDroppedDatagrams();
+    EXPECT_GT(dropped, 0);
+    EXPECT_EQ(received + dropped, count);
+    EXPECT_EQ(m_Ready.last(), received * 500);
+    ASSERT_EQ(m_Lost.size(), 1);
+    EXPECT_EQ(m_Lost.first(), QStringLiteral("Data lost: the data socket dropped %1 datagrams (total: %1)").arg(dropped));
 }
 
 TEST_F(DataWorkerTest, StopReleasesThePortAndInitBindsANewOne)
