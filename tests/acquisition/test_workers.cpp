@@ -19,6 +19,11 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <mutex>
 
@@ -149,19 +154,67 @@ TEST_F(WorkerManagerTest, StartWaitsForTheStatusConnectionAndTheDataPort)
 
 TEST_F(WorkerManagerTest, RefusedStatusConnectionFailsAtOnceAndRestartStartsTheDataThread)
 {
+    StartCamera();
+    // No camera listens at the first camera address.
+    const QString nowhere = testsupport::loopbackAddressFor(m_Address + QStringLiteral("-nowhere"));
     QElapsedTimer elapsed;
     elapsed.start();
-    EXPECT_FALSE(m_pManager->StartWorkers(m_Address, m_Address));   // no camera yet
+    EXPECT_FALSE(m_pManager->StartWorkers(m_Address, nowhere));
     EXPECT_LT(elapsed.elapsed(), 2000);
     EXPECT_EQ(m_pManager->GetLastError(), QStringLiteral("Status port setup error: Socket Error: 0"));
     EXPECT_FALSE(m_pManager->IsDataThreadRunning());
     EXPECT_TRUE(m_Ports.isEmpty());
 
-    StartCamera();
+    // The restart uses the new camera address, starts the data thread that
+    // never ran, and waits for both answers.
     ASSERT_TRUE(m_pManager->StartWorkers(m_Address, m_Address)) << m_pManager->GetLastError().toStdString();
     EXPECT_TRUE(m_pManager->IsDataThreadRunning());
     ASSERT_EQ(m_Ports.size(), 1);   // the data worker bound once, not twice
-    EXPECT_EQ(m_Connected.size(), 1);
+    ASSERT_EQ(m_Connected.size(), 1);
+    EXPECT_TRUE(m_Connected.first().endsWith(QStringLiteral("connected to %1:20485").arg(m_Address)));
+}
+
+// A status port whose accept queue is full: connection attempts neither
+// succeed nor fail, they hang.
+class HangingListener
+{
+public:
+    explicit HangingListener(const QString& a_Address)
+    {
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(20485);
+        inet_pton(AF_INET, a_Address.toLatin1().constData(), &address.sin_addr);
+        m_Listener = socket(AF_INET, SOCK_STREAM, 0);
+        m_Ok = bind(m_Listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 && listen(m_Listener, 0) == 0;
+        m_Filler = socket(AF_INET, SOCK_STREAM, 0);
+        m_Ok = m_Ok && ::connect(m_Filler, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    }
+    ~HangingListener()
+    {
+        close(m_Filler);
+        close(m_Listener);
+    }
+    bool IsOk() const { return m_Ok; }
+
+private:
+    int m_Listener = -1;
+    int m_Filler = -1;
+    bool m_Ok = false;
+};
+
+TEST_F(WorkerManagerTest, StatusConnectionThatHangsTimesOut)
+{
+    HangingListener listener(m_Address);
+    ASSERT_TRUE(listener.IsOk());
+    m_pManager->SetStartupTimeout(200);
+    m_pManager->SetStatusConnectTimeout(600);
+    EXPECT_FALSE(m_pManager->StartWorkers(m_Address, m_Address));
+    EXPECT_EQ(m_pManager->GetLastError(), QStringLiteral("Timed out waiting for connection to status socket"));
+    EXPECT_FALSE(m_pManager->IsDataThreadRunning());
+    // The worker gives up on its own later; that only updates the last error.
+    ASSERT_TRUE(waitUntil([&] { return m_pManager->GetLastError() != QStringLiteral("Timed out waiting for connection to status socket"); }, 5000));
+    EXPECT_EQ(m_pManager->GetLastError(), QStringLiteral("Status port setup error: Failed to connect to remote ip address"));
 }
 
 TEST_F(WorkerManagerTest, RestartReconnectsRebindsAndWaitsLikeTheFirstStart)
