@@ -53,13 +53,26 @@ private:
 
         void Clear();
         void Push(qint64 a_Position, quint16 a_Key);
+        void Compact();
+    };
+
+    // Footers of one position residue. Counts of the live entries per key let
+    // a header whose key is absent pass without a scan. (Live entries lie
+    // within a few kilobytes of the header, so a 16-bit count cannot overflow.)
+    struct FooterQueue : Queue
+    {
+        std::vector<quint16> m_KeyCounts;
+
+        void Clear();
+        void Push(qint64 a_Position, quint16 a_Key, qint64 a_Floor);
         void DropBefore(qint64 a_Position);
         // Index of the first live entry with this key, or the queue size.
         size_t Find(quint16 a_Key) const;
     };
 
     void IndexUpTo(qint64 a_Limit);
-    void IndexByte(qint64 a_Position, quint32 a_Sum);
+    void IndexPair(qint64 a_Position, quint32 a_Sum);
+    void IndexFooter(qint64 a_Position, quint32 a_Sum);
 
     const uchar* m_pData = nullptr;
     qint64 m_Size = 0;
@@ -67,9 +80,12 @@ private:
     qint64 m_Indexed = 0;      // bytes before this position are indexed
     quint32 m_Sum = 0;         // sum of the indexed bytes (low 16 bits count)
     qint64 m_Resume = 0;       // headers before this position are inside accepted packets
+    qint64 m_Floor = 0;        // no header still to come can use a footer before this position
+    bool m_UseMod3 = false;
+    bool m_UseMod5 = false;
     Queue m_Headers;           // key: prefix sum at the header
-    std::array<Queue, 3> m_FootersMod3;
-    std::array<Queue, 5> m_FootersMod5;
+    std::array<FooterQueue, 3> m_FootersMod3;
+    std::array<FooterQueue, 5> m_FootersMod5;
 };
 
 #endif // QUORVEL_PACKETFRAMER_H
