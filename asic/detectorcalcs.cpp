@@ -1,5 +1,7 @@
 #include "asic/detectorcalcs.h"
 
+#include <limits>
+
 void DetectorCalcs::AddValueToByteArray(unsigned int a_Value, int a_BitPos, QByteArray& a_Array)
 {
     if (a_BitPos < 0 || a_Value == 0)
@@ -20,4 +22,17 @@ void DetectorCalcs::AddValueToByteArray(unsigned int a_Value, int a_BitPos, QByt
         shift = 0;
         ++byte;
     }
+}
+
+int DetectorCalcs::VoltsToDAC(int a_Volts, int a_Divisor, double a_Reference)
+{
+    if (a_Divisor == 0 || a_Reference == 0.0)
+        return 0;
+    // 64-bit steps keep every int voltage exact; the result is held to int range.
+    const qint64 scaled = static_cast<qint64>(a_Volts * 4096.0);
+    const qint64 quotient = scaled / a_Divisor;
+    const double code = static_cast<double>(quotient) / a_Reference;
+    if (!(code > std::numeric_limits<int>::min() && code < std::numeric_limits<int>::max()))
+        return code > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min();
+    return static_cast<int>(code);
 }

@@ -12,6 +12,10 @@ public:
     // if the value reaches past its end; a negative position writes nothing.
     static void AddValueToByteArray(unsigned int a_Value, int a_BitPos, QByteArray& a_Array);
 
+    // DAC code of a voltage: (volts x 4096, truncated) / divisor in integers,
+    // then / reference truncated. A zero divisor or reference gives 0.
+    static int VoltsToDAC(int a_Volts, int a_Divisor, double a_Reference);
+
     // Volts of a GM ADC reading: 12 bits over a 2 V range, 2 x dac / 4096.
     static double DACToVolts(int a_DAC)
     {

@@ -3,15 +3,22 @@
 // callbacks. Operations are grouped by topic, one source file per topic:
 //   quorvel.cpp           life cycle, last error, callbacks, status reports
 //   quorvelregisters.cpp  addresses, direct register access, GBE firmware version
+//   quorvelgm.cpp         gamma modules: active GM, settings, all-GMs pass, GM registers
+//   quorvelasic.cpp       ASICs: channel selection, settings, fan-outs, ASIC images
 #ifndef QUORVEL_QUORVEL_H
 #define QUORVEL_QUORVEL_H
 
 #include "quorveldll.h"
 #include "transport/communicationmgr.h"
+#include "gammamodule/gmtypes.h"
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <string>
+
+class ASIC;
+class GammaModule;
 
 class Quorvel : public QObject
 {
@@ -44,6 +51,132 @@ public:
 
     // Operations of further topics: add a block here for each topic's source file.
 
+    // Gamma modules: selection, settings, register writers, camera access (quorvelgm.cpp)
+    bool SetActiveGM(int a_GMID);
+    int GetActiveGM() const;
+    bool IsActiveGMSet();
+    bool SetGMUpdateType(GMUpdateType a_Type);
+    GMUpdateType GetGMUpdateType() const;
+    int GetNoOfGMs() const;
+    int GetIDOfGM(int a_Position) const;
+    bool IsValidGMID(int a_GMID, GMContainerType a_Type);
+    int GetGMRegisterNo(GMRegisterType a_Type) const;
+    bool SetGMOptions(int a_Options);
+    bool GetGMOptions(int* a_Options);
+    bool SetGMADC1Channel(int a_Channel);
+    bool GetGMADC1Channel(int* a_Channel);
+    bool SetGMADC2Channel(int a_Channel);
+    bool GetGMADC2Channel(int* a_Channel);
+    bool SetDefaultGM(int a_GMID);
+    bool GetDefaultGM(int* a_GMID);
+    bool SetGMReadoutOption(int a_Options);
+    bool GetGMReadoutOptions(int* a_Options);
+    bool SetGMReadoutMode(GMReadoutMode a_Mode);
+    bool GetGMReadoutMode(GMReadoutMode* a_Mode);
+    bool SetGMCathodeMode(GMCathodeMode a_Mode);
+    bool GetGMCathodeMode(GMCathodeMode* a_Mode);
+    bool SetGMPulserFrequency(GMPulserFrequency a_Frequency);
+    bool GetGMPulserFrequency(GMPulserFrequency* a_Frequency);
+    bool SetGMPulserOptions(int a_Options);
+    bool GetGMPulserOptions(int* a_Options);
+    bool SetGMNoOfPulses(int a_Count);
+    bool GetGMNoOfPulses(int* a_Count);
+    bool SetDelayTime(int a_Time);
+    bool GetDelayTime(int* a_Time);
+    bool SetTimestampResolution(int a_Resolution);
+    bool GetTimestampResolution(int* a_Resolution);
+    bool UpdateGMControlRegister(const GammaModule& a_GM);
+    bool UpdateGMIDRegister(const GammaModule& a_GM);
+    bool UpdateGMASICModeRegister(const GammaModule& a_GM);
+    bool UpdateGMPulserModeRegister(const GammaModule& a_GM);
+    bool UpdateGMDelayTimeRegister(const GammaModule& a_GM);
+    bool UpdateGMTimestampResRegister(const GammaModule& a_GM);
+    bool UpdateGMRegisters(const GammaModule& a_GM);
+    bool SendGMData();
+    bool GMRegDirectWrite(int a_Register, unsigned char a_Value);
+    bool GMRegDirectRead(int a_Register, unsigned char* a_Value);
+    bool UpdateGMRegister(int a_Register, unsigned char a_Mask, unsigned char a_Value);
+    bool GetGMStatus(int* a_Status);
+    bool GetGMFirmwareVersion(int* a_Version);
+    bool ReadADCData(int a_ADC, int* a_Reading, int* a_Volts);
+    bool ReadGMADC1(int* a_Reading, int* a_Volts);
+    bool ReadGMADC2(int* a_Reading, int* a_Volts);
+
+    // ASICs: channel selection, global and channel settings, images (quorvelasic.cpp)
+    void SetChannelUpdateType(ChannelUpdateType a_Type);
+    void SetActiveChannelType(ChannelType a_Type);
+    bool SetActiveChannel(int a_Channel);
+    bool SetASICGlobalOptions(int a_Options);
+    bool GetASICGlobalOptions(int* a_Options);
+    bool SetASICReadoutMode(GMASICReadoutMode a_Mode);
+    bool GetASICReadoutMode(GMASICReadoutMode* a_Mode);
+    bool SetTimingChannelUnipolarGain(TimingChannelUnipolarGain a_Gain);
+    bool GetTimingChannelUnipolarGain(TimingChannelUnipolarGain* a_Gain);
+    bool SetTimingChannelBiPolarGain(TimingChannelBipolarGain a_Gain);
+    bool GetTimingChannelBiPolarGain(TimingChannelBipolarGain* a_Gain);
+    bool SetChannelGain(ChannelGain a_Gain);
+    bool GetChannelGain(ChannelGain* a_Gain);
+    bool SetInternalLeakageCurrentGenerator(InternalLeakageCurrentGenerator a_Generator);
+    bool GetInternalLeakageCurrentGenerator(InternalLeakageCurrentGenerator* a_Generator);
+    bool SetMultipleFiringSuppressTime(MultipleFiringSuppressionTime a_Time);
+    bool GetMultipleFiringSuppressTime(MultipleFiringSuppressionTime* a_Time);
+    bool SetCathodeTestClockType(CathodeTestClockType a_Type);
+    bool GetCathodeTestClockType(CathodeTestClockType* a_Type);
+    bool SetAnalogOutputToMonitor(AnalogOutput a_Output);
+    bool GetAnalogOutputMonitored(AnalogOutput* a_Output);
+    bool SetAnodeChannelToMonitor(int a_Channel);
+    bool GetAnodeChannelMonitored(int* a_Channel);
+    bool SetCathodeEnergyTimingToMonitor(CathodeEnergyTiming a_Signal);
+    bool GetCathodeEnergyTimingMonitored(CathodeEnergyTiming* a_Signal);
+    bool SetDACToMonitor(DACS a_DAC);
+    bool GetDACMonitored(DACS* a_DAC);
+    bool SetAnodeTestPulseEdge(TestPulseEdge a_Edge);
+    bool GetAnodeTestPulseEdge(TestPulseEdge* a_Edge);
+    bool SetCathodeTestModeInput(TestModeInput a_Input);
+    bool GetCathodeTestModeInput(TestModeInput* a_Input);
+    bool SetCathodeTimingChannelsShaperPeakingTime(TimingChannelsShaperPeakingTime a_Time);
+    bool GetCathodeTimingChannelsShaperPeakingTime(TimingChannelsShaperPeakingTime* a_Time);
+    bool SetCathodeTimingChannelsSecondaryMultiThresholdsDisplacementStep(int a_Step);
+    bool GetCathodeTimingChannelsSecondaryMultiThresholdsDisplacementStep(int* a_Step);
+    bool SetPeakDetectTimeout(ChannelType a_Type, int a_Timeout);
+    bool GetPeakDetectTimeout(ChannelType a_Type, int* a_Timeout);
+    bool SetTimeDetectRampLength(ChannelType a_Type, int a_Length);
+    bool GetTimeDetectRampLength(ChannelType a_Type, int* a_Length);
+    bool SetPeakingTime(ChannelType a_Type, float a_Time);
+    bool GetPeakingTime(ChannelType a_Type, float* a_Time);
+    bool SetTestPulseStep(ChannelType a_Type, int a_Step);
+    bool GetTestPulseStep(ChannelType a_Type, int* a_Step);
+    bool SetChannelThresholdStep(ChannelThresholdType a_Type, int a_Step);
+    bool GetChannelThresholdStep(ChannelThresholdType a_Type, int* a_Step);
+    bool SetCathodeChannelInternalLeakageCurrentGenerator(int a_Channel,
+        CathodeChannel::InternalLeakageCurrentGenerator a_Generator);
+    bool SetCathodeChannelInternalLeakage(int a_Channel, CathodeChannel::InternalLeakageCurrentGenerator a_Generator);
+    bool MaskChannel(bool a_Masked);
+    bool IsChannelMasked(ChannelType a_Type, int a_Channel, bool* a_Masked);
+    bool EnableChannelTestCapacitor(bool a_Enable);
+    bool IsChannelTestCapacitorEnabled(ChannelType a_Type, int a_Channel, bool* a_Enabled);
+    bool SetChannelPositivePulseThresholdTrimStep(int a_Step);
+    bool GetChannelPositivePulseThresholdTrimStep(ChannelType a_Type, int a_Channel, int* a_Step);
+    bool MonitorAnodeSignal(Signal a_Signal);
+    bool GetAnodeSignalMonitored(int a_Channel, Signal* a_Signal);
+    bool SetAnodeChannelNegativePulseThresholdTrimStep(int a_Step);
+    bool GetAnodeChannelNegativePulseThresholdTrimStep(int a_Channel, int* a_Step);
+    bool SetCathodeChannelShapedTimingSignal(CathodeChannel::ShapedTimingSignal a_Signal);
+    bool GetCathodeChannelShapedTimingSignal(int a_Channel, CathodeChannel::ShapedTimingSignal* a_Signal);
+    bool SetCathodeChannelTimingMode(CathodeChannel::TimingMode a_Mode);
+    bool GetCathodeChannelTimingMode(int a_Channel, CathodeChannel::TimingMode* a_Mode);
+    bool SetCathodeTimingChannelTrimStep(CathodeTimingChannelType a_Type, int a_Step);
+    bool GetCathodeTimingChannelTrimStep(int a_Channel, CathodeTimingChannelType a_Type, int* a_Step);
+    bool GetCathodeChannelInternalLeakageCurrentGenerator(int a_Channel,
+        CathodeChannel::InternalLeakageCurrentGenerator* a_Generator);
+    bool GetCathodeChannelInternalLeakage(int a_Channel, CathodeChannel::InternalLeakageCurrentGenerator* a_Generator);
+    bool SendASICGlobalData();
+    bool SendASICChannelData();
+    bool UpdateActiveGMASICGlobalRegister(const GammaModule& a_GM);
+    bool UpdateActiveGMASICChannelRegister(const GammaModule& a_GM);
+    bool UpdateGMAndASICRegisters(const GammaModule& a_GM);
+    bool ReloadASIC();
+
 signals:
     // Signals join here in this order as their topics arrive: portSet(),
     // collectStopped(), bufferSizeChangeRequest(qint64),
@@ -64,6 +197,26 @@ private:
     void SetupSlots();
     bool IsValidRegisterNo(int a_Register);
 
+    // Helpers of the GM and ASIC operations (quorvelgm.cpp, quorvelasic.cpp)
+    bool FailOp(const QString& a_Message);
+    // The device GM of the active ID, exact match; the GammaModules lock must be held.
+    GammaModule* FindActiveGM();
+    bool IsActiveGMPresent();
+    // The all-GMs pass and the channel fan-out: true only when every visited one succeeded.
+    bool ForEachGM(const std::function<bool()>& a_Operation);
+    bool ForEachChannel(const std::function<bool()>& a_Operation);
+    bool ChangeGM(const std::function<bool(GammaModule&)>& a_Change, const std::function<bool()>& a_Check = {});
+    bool ReadGM(const void* a_Pointer, const char* a_NullText, const std::function<void(const GammaModule&)>& a_Read);
+    bool SendToActiveGM(const std::function<bool(const GammaModule&)>& a_Send);
+    bool WriteGMRegister(const GammaModule& a_GM, int a_Register, int a_Value);
+    bool ReadActiveGMRegister(int a_Register, QByteArray* a_Reply);
+    bool ReadSignedGMRegister(int a_Register, int* a_Value);
+    bool ChangeASICGlobal(const std::function<bool(ASIC&)>& a_Change);
+    bool ChangeASICChannel(int a_RequiredType, const std::function<bool(ASIC&, ChannelType, int)>& a_Change);
+    bool ReadASIC(const void* a_Pointer, const std::function<void(const ASIC&)>& a_Read);
+    bool ReadASICChannel(const std::function<bool(ASIC&)>& a_Read);
+    bool WriteASICImage(const GammaModule& a_GM, int a_Register, const QByteArray& a_Image);
+
     // Tests reach the connection manager directly until initialisation exists.
     friend class QuorvelTestAccess;
 
@@ -74,15 +227,19 @@ private:
     CommunicationMGR m_CommunicationMGR;
     // m_SysConfig (QuorvelSysConfig) joins here.
     QString m_LastError;
-    // m_WorkerMGR (QuorvelWorkerMGR), m_LoadedGMs and m_ActiveGM join here.
+    // m_WorkerMGR (QuorvelWorkerMGR) and m_LoadedGMs join here.
+    int m_ActiveGM = -1;
     void (*m_SysStatusFunc)(const char*) = nullptr;
     void (*m_ToolbarStatusFunc)(const char*) = nullptr;
     void (*m_OperationErrorFunc)(const char*) = nullptr;
     void (*m_OperationProgressFunc)(int) = nullptr;
     void (*m_OperationCompleteFunc)() = nullptr;
-    // Join here in this order: m_GMUpdateType, m_PacketDecoder,
-    // m_PacketDecoderThread, m_ChannelUpdateType, m_ActiveChannelType,
-    // m_ActiveChannel, m_SysControlBits, m_CameraUpdateMode,
+    GMUpdateType m_GMUpdateType = GM_UPDATE_TYPE_ACTIVE_GM;
+    // m_PacketDecoder and m_PacketDecoderThread join here.
+    ChannelUpdateType m_ChannelUpdateType = CHANNEL_UPDATE_TYPE_SINGLE;
+    ChannelType m_ActiveChannelType = CHANNEL_TYPE_ANODE;
+    int m_ActiveChannel = 1;
+    // Join here in this order: m_SysControlBits, m_CameraUpdateMode,
     // m_PacketOperations, m_PacketOperationsThread.
 };
 
