@@ -21,7 +21,8 @@ Quorvel::Quorvel()
     : QObject(nullptr)
 {
     SetupSlots();
-    // Meta-type registrations for queued connections (PixelMappingMode) go here.
+    // The mode travels to the decoder's thread through a queued connection.
+    qRegisterMetaType<PixelMappingMode>("PixelMappingMode");
 }
 
 Quorvel::~Quorvel()

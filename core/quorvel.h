@@ -3,12 +3,14 @@
 // callbacks. Operations are grouped by topic, one source file per topic:
 //   quorvel.cpp           life cycle, last error, callbacks, status reports
 //   quorvelregisters.cpp  addresses, direct register access, GBE firmware version
+//   quorvelsystem.cpp     system settings, GBE control and HV registers
 //   quorvelgm.cpp         gamma modules: active GM, settings, all-GMs pass, GM registers
 //   quorvelasic.cpp       ASICs: channel selection, settings, fan-outs, ASIC images
 #ifndef QUORVEL_QUORVEL_H
 #define QUORVEL_QUORVEL_H
 
 #include "quorveldll.h"
+#include "core/quorvelsysconfig.h"
 #include "transport/communicationmgr.h"
 #include "gammamodule/gmtypes.h"
 
@@ -48,6 +50,26 @@ public:
     bool GetGBEFirmwareVersion(int* a_Version);
     void DoSimTest();
     void IncorrectRegisterTest();
+
+    // System settings, GBE control and HV registers (quorvelsystem.cpp)
+    bool SetDebugMode(bool a_Active);
+    bool IsDebugModeActive() const;
+    bool SetMBMultiplexerAddressType(MBMultiplexerAddrType a_Type);
+    MBMultiplexerAddrType GetMBMultiplexerAddressType() const;
+    bool SetSysTokenType(SysTokenType a_Type);
+    SysTokenType GetSysTokenType() const;
+    bool SetSysClockSpeed(SysClockSpeed a_Speed);
+    SysClockSpeed GetSysClockSpeed() const;
+    bool SetBiasVoltage(int a_Volts);
+    int GetBiasVoltage() const;
+    bool SetPixelMappingMode(PixelMappingMode a_Mode);
+    PixelMappingMode GetPixelMappingMode() const;
+    bool StartSys();
+    bool StopSys();
+    bool SendGBEControlData();
+    bool UpdateGBEControlRegister();
+    bool UpdateBiasVoltageRegister();
+    void InitHV();
 
     // Operations of further topics: add a block here for each topic's source file.
 
@@ -180,8 +202,9 @@ public:
 signals:
     // Signals join here in this order as their topics arrive: portSet(),
     // collectStopped(), bufferSizeChangeRequest(qint64),
-    // pixelMappingModeChanged(PixelMappingMode), packetSaveRequested(QString),
+    // pixelMappingModeChanged (below), packetSaveRequested(QString),
     // packetSaveCancelRequested().
+    void pixelMappingModeChanged(PixelMappingMode a_Mode);
 
 private slots:
     void OnStatusUpdate(QString a_Status);
@@ -196,6 +219,8 @@ private:
     ~Quorvel() override;
     void SetupSlots();
     bool IsValidRegisterNo(int a_Register);
+    bool TakeSysConfigResult(bool a_Accepted);
+    bool WriteGBEControlImmediately();
 
     // Helpers of the GM and ASIC operations (quorvelgm.cpp, quorvelasic.cpp)
     bool FailOp(const QString& a_Message);
@@ -225,7 +250,7 @@ private:
     // Members in declaration order; the destructor's order depends on it.
     bool m_Initialized = false;
     CommunicationMGR m_CommunicationMGR;
-    // m_SysConfig (QuorvelSysConfig) joins here.
+    QuorvelSysConfig m_SysConfig;
     QString m_LastError;
     // m_WorkerMGR (QuorvelWorkerMGR) and m_LoadedGMs join here.
     int m_ActiveGM = -1;
@@ -239,8 +264,9 @@ private:
     ChannelUpdateType m_ChannelUpdateType = CHANNEL_UPDATE_TYPE_SINGLE;
     ChannelType m_ActiveChannelType = CHANNEL_TYPE_ANODE;
     int m_ActiveChannel = 1;
-    // Join here in this order: m_SysControlBits, m_CameraUpdateMode,
-    // m_PacketOperations, m_PacketOperationsThread.
+    int m_SysControlBits = 0; // bit 0 started (PWR_ON), bit 1 collecting (COLLECT)
+    CameraUpdateMode m_CameraUpdateMode = CAMERA_UPDATE_MODE_DEFERRED;
+    // m_PacketOperations and m_PacketOperationsThread join here.
 };
 
 #endif // QUORVEL_QUORVEL_H

@@ -24,6 +24,8 @@ public:
         return true;
     }
 
+    static void SetCameraUpdateMode(CameraUpdateMode a_Mode) { Quorvel::GetInstance()->m_CameraUpdateMode = a_Mode; }
+
     static void OperationError(const QString& a_Err) { Quorvel::GetInstance()->OnOperationError(a_Err); }
     static void OperationProgress(int a_Progress) { Quorvel::GetInstance()->OnOperationProgress(a_Progress); }
     static void OperationComplete() { Quorvel::GetInstance()->OnOperationComplete(); }
