@@ -52,7 +52,8 @@ public:
 
     // Packet rate (packets/s) from the GBE image: bits 7..2 of its first byte hold rate / 1000 - 1.
     int imagePacketRate() const;
-    // Whether a channel byte is masked in the GM's channel image (register 30).
+    // Whether a channel byte is masked in the GM's channel image (register 30): channel
+    // bytes 0..127 are anodes 1..128, bytes 128 and 129 the cathodes 1 and 2.
     bool isChannelMasked(int gmId, int channel) const;
     static bool isChannelMasked(const QByteArray& channelImage, int channel);
 

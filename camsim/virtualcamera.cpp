@@ -16,7 +16,7 @@ int indexOf(Channel channel)
     return static_cast<int>(channel);
 }
 
-qint64 sumOrOne(const QMap<int, qint64>& counts, int gmId)
+qint64 countFor(const QMap<int, qint64>& counts, int gmId)
 {
     if (gmId != 0)
         return counts.value(gmId, 0);
@@ -280,19 +280,19 @@ void VirtualCamera::closeConnection(Channel channel)
 qint64 VirtualCamera::packetsSent(int gmId) const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);
-    return sumOrOne(m_State->packetsSent, gmId);
+    return countFor(m_State->packetsSent, gmId);
 }
 
 qint64 VirtualCamera::photonsSent(int gmId) const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);
-    return sumOrOne(m_State->photonsSent, gmId);
+    return countFor(m_State->photonsSent, gmId);
 }
 
 qint64 VirtualCamera::intactPacketsSent(int gmId) const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);
-    return sumOrOne(m_State->intactPacketsSent, gmId);
+    return countFor(m_State->intactPacketsSent, gmId);
 }
 
 qint64 VirtualCamera::datagramsSent() const
@@ -309,7 +309,7 @@ QVector<SentPacket> VirtualCamera::sentPackets() const
 
 bool VirtualCamera::waitForPacketsSent(qint64 count, int timeoutMs) const
 {
-    return m_State->waitFor([this, count] { return sumOrOne(m_State->packetsSent, 0) >= count; }, timeoutMs);
+    return m_State->waitFor([this, count] { return countFor(m_State->packetsSent, 0) >= count; }, timeoutMs);
 }
 
 bool VirtualCamera::isCollecting() const

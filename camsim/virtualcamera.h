@@ -78,8 +78,9 @@ public:
     bool waitForPacketsSent(qint64 count, int timeoutMs) const;
     bool isCollecting() const; // COLLECT bit of register 16
 
-    // Fault knobs; they apply from the next reply, record or datagram on.
-    void setReplyFault(ReplyFault fault, int delayMs = 0, int times = -1); // times -1: until changed
+    // Fault knobs; they apply from the next reply, record or datagram on. Reply faults
+    // hit read replies on the control connection; times -1 keeps the fault until changed.
+    void setReplyFault(ReplyFault fault, int delayMs = 0, int times = -1);
     void setDatagramFaults(const DatagramFaults& faults);
     void setStatusSplit(bool split, int gapMs = 5); // one byte per TCP segment, gapMs apart
     void setRateOverride(int packetsPerSecond);     // 0: the GBE image's rate; -1: flat out

@@ -160,4 +160,9 @@ TEST(CamsimRequests, StartFailsWithTextWhenThePortIsTaken)
     // Stopping and starting again frees and takes the ports.
     first->stop();
     EXPECT_TRUE(second.start(&error)) << error.toStdString();
+    second.stop();
+    ASSERT_TRUE(first->start(&error)) << error.toStdString();
+    RawClient host(config.address);
+    ASSERT_TRUE(host.connectTo(Channel::Control));
+    EXPECT_EQ(host.request(bytes({0x7F, 0x00, 0x00}), 3), bytes({0x7F, 0x00, 0x15}));
 }
