@@ -254,6 +254,17 @@ public:
 
     // System configuration and control
     static bool GetGBEFirmwareVersion(int* a_Version);
+    static bool StartSys();
+    static bool StopSys();
+    static bool SetDebugMode(bool a_Active);
+    static bool IsDebugModeActive();
+    static bool SetMBMultiplexerAddressType(MBMultiplexerAddrType a_Type);
+    static MBMultiplexerAddrType GetMBMultiplexerAddressType();
+    static bool SetSysTokenType(SysTokenType a_Type);
+    static SysTokenType GetSysTokenType();
+    static bool SetPixelMappingMode(PixelMappingMode a_Mode);
+    static PixelMappingMode GetPixelMappingMode();
+    static bool SendGBEControlData();
 
     // Direct register access
     static bool RegWrite(int a_Register, unsigned char a_MSB, unsigned char a_LSB);

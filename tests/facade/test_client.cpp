@@ -12,7 +12,7 @@ void record(const char* a_Text) { g_Reports.emplace_back(a_Text); }
 void progress(int) {}
 void complete() {}
 
-TEST(Client, CallsTheConnectionAndRegisterFunctionsThroughTheSharedObject)
+TEST(Client, CallsTheExportedFunctionsThroughTheSharedObject)
 {
     EXPECT_EQ(QuorvelDll::GetVersion(), "42.1.21.49");
     QuorvelDll::SetConnectStatusFunction(record);
@@ -36,8 +36,25 @@ TEST(Client, CallsTheConnectionAndRegisterFunctionsThroughTheSharedObject)
     EXPECT_FALSE(QuorvelDll::RegRead(127, &msb, &lsb));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Failed to read from register 127");
 
+    // System settings stay in the model until they can be written.
+    EXPECT_TRUE(QuorvelDll::SetDebugMode(true));
+    EXPECT_TRUE(QuorvelDll::IsDebugModeActive());
+    EXPECT_TRUE(QuorvelDll::SetMBMultiplexerAddressType(MB_MULTIPLEXER_ADDR_TYPE_2));
+    EXPECT_EQ(QuorvelDll::GetMBMultiplexerAddressType(), MB_MULTIPLEXER_ADDR_TYPE_2);
+    EXPECT_FALSE(QuorvelDll::SetSysTokenType(SYS_TOKEN_TYPE_UNDEFINED));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Undefined sys token type detected");
+    EXPECT_EQ(QuorvelDll::GetSysTokenType(), SYS_TOKEN_TYPE_1);
+    EXPECT_TRUE(QuorvelDll::SetPixelMappingMode(PIXEL_MAPPING_MODE_GLOBAL));
+    EXPECT_EQ(QuorvelDll::GetPixelMappingMode(), PIXEL_MAPPING_MODE_GLOBAL);
+    EXPECT_FALSE(QuorvelDll::StartSys());
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Failed to write to register 16");
+    EXPECT_FALSE(QuorvelDll::StopSys());
+    EXPECT_FALSE(QuorvelDll::SendGBEControlData());
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Failed to write to register 15");
+
     QuorvelDll::Close();
     EXPECT_EQ(QuorvelDll::GetCameraIPAddress(), "");
+    EXPECT_FALSE(QuorvelDll::IsDebugModeActive());
     QuorvelDll::Close();
     EXPECT_TRUE(g_Reports.empty());
 }
