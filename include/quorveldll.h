@@ -269,6 +269,117 @@ public:
     // Direct register access
     static bool RegWrite(int a_Register, unsigned char a_MSB, unsigned char a_LSB);
     static bool RegRead(int a_Register, unsigned char* a_MSB, unsigned char* a_LSB);
+    static bool GMRegWrite(int a_Register, unsigned char a_Value);
+    static bool GMRegRead(int a_Register, unsigned char* a_Value);
+
+    // Gamma modules (a GM ID is 1-based)
+    static bool GetGMFirmwareVersion(int* a_Version);
+    static int GetNoOfGMs();
+    static bool SetDefaultGM(int a_GMID);
+    static bool GetDefaultGM(int* a_GMID);
+    static bool SetActiveGM(int a_GMID);
+    static int GetActiveGM();
+    static bool IsActiveGMSet();
+    static bool GetGMStatus(int* a_Status);
+    static bool SetGMOptions(int a_Options);
+    static bool GetGMOptions(int* a_Options);
+    static bool SetGMADC1Channel(int a_Channel);
+    static bool GetGMADC1Channel(int* a_Channel);
+    static bool SetGMADC2Channel(int a_Channel);
+    static bool GetGMADC2Channel(int* a_Channel);
+    static bool ReadGMADC1(int* a_Reading, int* a_Volts);
+    static bool ReadGMADC2(int* a_Reading, int* a_Volts);
+    static bool SetDelayTime(int a_Time);
+    static bool GetDelayTime(int* a_Time);
+    static bool SetTimestampResolution(int a_Resolution);
+    static bool GetTimestampResolution(int* a_Resolution);
+    static bool SetGMReadoutOptions(int a_Options);
+    static bool GetGMReadoutOptions(int* a_Options);
+    static bool SetGMReadoutMode(GMReadoutMode a_Mode);
+    static bool GetGMReadoutMode(GMReadoutMode* a_Mode);
+    static bool SetGMCathodeMode(GMCathodeMode a_Mode);
+    static bool GetGMCathodeMode(GMCathodeMode* a_Mode);
+    static bool SetGMPulserFrequency(GMPulserFrequency a_Frequency);
+    static bool GetGMPulserFrequency(GMPulserFrequency* a_Frequency);
+    static bool SetGMPulserOptions(int a_Options);
+    static bool GetGMPulserOptions(int* a_Options);
+    static bool SetNoOfPulses(int a_Count);
+    static bool GetNoOfPulses(int* a_Count);
+    static bool SetGMUpdateType(GMUpdateType a_Type);
+    static GMUpdateType GetGMUpdateType();
+    static bool SendGMData();
+
+    // ASIC global settings of the active GM
+    static bool SetASICGlobalOptions(int a_Options);
+    static bool GetASICGlobalOptions(int* a_Options);
+    static bool SetTimingChannelUnipolarGain(TimingChannelUnipolarGain a_Gain);
+    static bool GetTimingChannelUnipolarGain(TimingChannelUnipolarGain* a_Gain);
+    static bool SetTimingChannelBiPolarGain(TimingChannelBipolarGain a_Gain);
+    static bool GetTimingChannelBiPolarGain(TimingChannelBipolarGain* a_Gain);
+    static bool SetASICReadoutMode(GMASICReadoutMode a_Mode);
+    static bool GetASICReadoutMode(GMASICReadoutMode* a_Mode);
+    static bool SetChannelGain(ChannelGain a_Gain);
+    static bool GetChannelGain(ChannelGain* a_Gain);
+    static bool SetCathodeTestModeInput(TestModeInput a_Input);
+    static bool GetCathodeTestModeInput(TestModeInput* a_Input);
+    static bool SetInternalLeakageCurrentGenerator(InternalLeakageCurrentGenerator a_Generator);
+    static bool GetInternalLeakageCurrentGenerator(InternalLeakageCurrentGenerator* a_Generator);
+    static bool SetAnodeTestPulseEdge(TestPulseEdge a_Edge);
+    static bool GetAnodeTestPulseEdge(TestPulseEdge* a_Edge);
+    static bool SetCathodeTimingChannelsShaperPeakingTime(TimingChannelsShaperPeakingTime a_Time);
+    static bool GetCathodeTimingChannelsShaperPeakingTime(TimingChannelsShaperPeakingTime* a_Time);
+    static bool SetCathodeTimingChannelsSecondaryMultiThresholdsDisplacementStep(int a_Step);
+    static bool GetCathodeTimingChannelsSecondaryMultiThresholdsDisplacementStep(int* a_Step);
+    static bool SetMultipleFiringSuppressTime(MultipleFiringSuppressionTime a_Time);
+    static bool GetMultipleFiringSuppressTime(MultipleFiringSuppressionTime* a_Time);
+    static bool SetCathodeTestClockType(CathodeTestClockType a_Type);
+    static bool GetCathodeTestClockType(CathodeTestClockType* a_Type);
+    static bool SetAnalogOutputToMonitor(AnalogOutput a_Output);
+    static bool GetAnalogOutputMonitored(AnalogOutput* a_Output);
+    static bool SetAnodeChannelToMonitor(int a_Channel);
+    static bool GetAnodeChannelMonitored(int* a_Channel);
+    static bool SetCathodeEnergyTimingToMonitor(CathodeEnergyTiming a_Signal);
+    static bool GetCathodeEnergyTimingMonitored(CathodeEnergyTiming* a_Signal);
+    static bool SetDACToMonitor(DACS a_DAC);
+    static bool GetDACMonitored(DACS* a_DAC);
+    static bool SetPeakDetectTimeout(ChannelType a_Type, int a_Timeout);
+    static bool GetPeakDetectTimeout(ChannelType a_Type, int* a_Timeout);
+    static bool SetTimeDetectRampLength(ChannelType a_Type, int a_Length);
+    static bool GetTimeDetectRampLength(ChannelType a_Type, int* a_Length);
+    static bool SetPeakingTime(ChannelType a_Type, float a_Time);
+    static bool GetPeakingTime(ChannelType a_Type, float* a_Time);
+    static bool SetTestPulseStep(ChannelType a_Type, int a_Step);
+    static bool GetTestPulseStep(ChannelType a_Type, int* a_Step);
+    static bool SetChannelThresholdStep(ChannelThresholdType a_Type, int a_Step);
+    static bool GetChannelThresholdStep(ChannelThresholdType a_Type, int* a_Step);
+    static bool SendASICGlobalData();
+
+    // ASIC channel settings: setters act on the active channel, or on every
+    // channel of the active type; getters name the channel
+    static void SetChannelUpdateType(ChannelUpdateType a_Type);
+    static void SetActiveChannelType(ChannelType a_Type);
+    static bool SetActiveChannel(int a_Channel);
+    static bool MaskChannel(bool a_Masked);
+    static bool IsChannelMasked(ChannelType a_Type, int a_Channel, bool* a_Masked);
+    static bool EnableChannelTestCapacitor(bool a_Enable);
+    static bool IsChannelTestCapacitorEnabled(ChannelType a_Type, int a_Channel, bool* a_Enabled);
+    static bool MonitorAnodeSignal(Signal a_Signal);
+    static bool GetAnodeSignalMonitored(int a_Channel, Signal* a_Signal);
+    static bool SetCathodeChannelInternalLeakageCurrentGenerator(int a_Channel,
+        CathodeChannel::InternalLeakageCurrentGenerator a_Generator);
+    static bool GetCathodeChannelInternalLeakageCurrentGenerator(int a_Channel,
+        CathodeChannel::InternalLeakageCurrentGenerator* a_Generator);
+    static bool SetCathodeChannelShapedTimingSignal(CathodeChannel::ShapedTimingSignal a_Signal);
+    static bool GetCathodeChannelShapedTimingSignal(int a_Channel, CathodeChannel::ShapedTimingSignal* a_Signal);
+    static bool SetCathodeChannelTimingMode(CathodeChannel::TimingMode a_Mode);
+    static bool GetCathodeChannelTimingMode(int a_Channel, CathodeChannel::TimingMode* a_Mode);
+    static bool SetCathodeTimingChannelTrimStep(CathodeTimingChannelType a_Type, int a_Step);
+    static bool GetCathodeTimingChannelTrimStep(int a_Channel, CathodeTimingChannelType a_Type, int* a_Step);
+    static bool SetChannelPositivePulseThresholdTrimStep(int a_Step);
+    static bool GetChannelPositivePulseThresholdTrimStep(ChannelType a_Type, int a_Channel, int* a_Step);
+    static bool SetAnodeChannelNegativePulseThresholdTrimStep(int a_Step);
+    static bool GetAnodeChannelNegativePulseThresholdTrimStep(int a_Channel, int* a_Step);
+    static bool SendASICChannelData();
 };
 
 #endif // QUORVELDLL_H
