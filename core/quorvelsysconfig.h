@@ -8,7 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
-enum SysClockSpeed {
+enum SysClockSpeed : int {
     SYS_CLOCK_SPEED_UNDEFINED = 0,
     SYS_CLOCK_SPEED_1 = 1,
     SYS_CLOCK_SPEED_2 = 2,

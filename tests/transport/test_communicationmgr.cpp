@@ -188,6 +188,7 @@ TEST_F(CommunicationMGRTest, RequestsGoOutAsTheirBytesOnTheirConnection)
 
     ASSERT_TRUE(m_Camera->waitForRequests(2, 2000));
     EXPECT_EQ(m_Camera->requests(), QList<QByteArray>({bytes({0x90, 0x1C, 0x05}), bytes({0x7F, 0x00, 0x00})}));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !m_Camera->simulatorRequests().isEmpty(); }, 2000));
     EXPECT_EQ(m_Camera->receivedBytes(camsim::Channel::Simulator), bytes({0x81, 0x12, 0x00}));
 }
 
