@@ -93,7 +93,7 @@ public:
     QVector<SentPacket> sentPackets;
 
     quint64 streamVersion = 1;
-    bool stopping = false;
+    quint64 senderIdleVersion = 0; // the settings the data sender went idle with, 0 while it sends
 
     // --- helpers; the "Locked" ones expect the caller to hold mutex ---
     void bumpStreamLocked() { ++streamVersion; }

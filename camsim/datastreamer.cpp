@@ -78,6 +78,10 @@ void DataStreamer::stop()
         m_State->changed.notify_all();
     }
     m_Thread.join();
+    {
+        std::lock_guard<std::mutex> lock(m_State->mutex);
+        m_State->senderIdleVersion = 0;
+    }
     closeSocket();
     m_Held.clear();
     m_Settings = StreamSettings();
@@ -113,9 +117,12 @@ void DataStreamer::run()
                 lock.lock();
                 continue;
             }
+            m_State->senderIdleVersion = m_Settings.version;
+            m_State->changed.notify_all();
             m_State->changed.wait(lock, [this] { return m_Stop || m_State->streamVersion != m_Settings.version; });
             continue;
         }
+        m_State->senderIdleVersion = 0;
         const int perDatagram = std::max(1, m_State->config.packetsPerDatagram);
         const qint64 maxBatch = qint64(maxDatagramsPerBatch) * perDatagram;
         qint64 due = maxBatch;

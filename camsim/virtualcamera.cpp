@@ -312,6 +312,14 @@ bool VirtualCamera::waitForPacketsSent(qint64 count, int timeoutMs) const
     return m_State->waitFor([this, count] { return countFor(m_State->packetsSent, 0) >= count; }, timeoutMs);
 }
 
+bool VirtualCamera::waitForStreamStopped(int timeoutMs) const
+{
+    return m_State->waitFor([this] {
+        const bool collecting = m_State->registers.system(RegisterFile::gbeControlRegister) & RegisterFile::collect;
+        return !collecting && m_State->senderIdleVersion == m_State->streamVersion;
+    }, timeoutMs);
+}
+
 bool VirtualCamera::isCollecting() const
 {
     std::lock_guard<std::mutex> lock(m_State->mutex);

@@ -77,6 +77,9 @@ public:
     QVector<SentPacket> sentPackets() const; // in the order they were made
     bool waitForPacketsSent(qint64 count, int timeoutMs) const;
     bool isCollecting() const; // COLLECT bit of register 16
+    // After COLLECT was cleared: waits until the sender has sent its last datagram
+    // (it finishes the batch it was building, and a datagram held back for reordering).
+    bool waitForStreamStopped(int timeoutMs) const;
 
     // Fault knobs; they apply from the next reply, record or datagram on. Reply faults
     // hit read replies on the control connection; times -1 keeps the fault until changed.

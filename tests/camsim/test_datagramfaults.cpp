@@ -26,15 +26,8 @@ Received runWithFaults(camsim::VirtualCamera& camera, const DatagramFaults& faul
     host.startCollecting();
     EXPECT_TRUE(camera.waitForPacketsSent(packets, 5000));
     host.stopCollecting();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !camera.isCollecting(); }, 3000));
     // A datagram held back for reordering goes out when collection stops.
-    qint64 sent = -1;
-    testsupport::waitUntil([&] {
-        const qint64 now = camera.datagramsSent();
-        const bool settled = now == sent;
-        sent = now;
-        return settled && host.waitForDatagrams(static_cast<int>(now), 0);
-    }, 3000);
+    EXPECT_TRUE(camera.waitForStreamStopped(3000));
     EXPECT_TRUE(host.waitForDatagrams(static_cast<int>(camera.datagramsSent()), 3000));
     return {host.takeDatagrams(), camera.sentPackets()};
 }

@@ -27,7 +27,7 @@ QVector<Packet> collect(camsim::VirtualCamera& camera, RawClient& host, int coun
     host.startCollecting();
     EXPECT_TRUE(camera.waitForPacketsSent(count, 5000));
     host.stopCollecting();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !camera.isCollecting(); }, 3000));
+    EXPECT_TRUE(camera.waitForStreamStopped(3000));
     const qint64 sent = camera.datagramsSent();
     EXPECT_TRUE(host.waitForDatagrams(static_cast<int>(sent), 3000));
     return packetsOf(host.takeDatagrams(), recordBytes);
@@ -57,7 +57,7 @@ TEST(CamsimStream, StreamGoesToTheControlHostOnTheRegister14PortOnlyWhileCollect
     host.startCollecting(); // 1000 packets/s from the GBE image
     ASSERT_TRUE(host.waitForDatagrams(5, 3000));
     host.stopCollecting();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !camera->isCollecting(); }, 3000));
+    ASSERT_TRUE(camera->waitForStreamStopped(3000));
     const qint64 sent = camera->datagramsSent();
     ASSERT_TRUE(host.waitForDatagrams(static_cast<int>(sent), 3000));
     EXPECT_FALSE(host.waitForDatagrams(static_cast<int>(sent) + 1, 100));
@@ -101,9 +101,9 @@ TEST(CamsimStream, RateFollowsTheGbeImageAndTheOverride)
     EXPECT_LT(overrideRate, 3800);
 
     camera->setRateOverride(-1);
-    EXPECT_GT(packetsIn(*camera, 200), 40000); // flat out
+    EXPECT_GT(packetsIn(*camera, 200), 15000); // flat out: well above the paced rates, even under sanitizers
     host.stopCollecting();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !camera->isCollecting(); }, 3000));
+    ASSERT_TRUE(camera->waitForStreamStopped(3000));
 
     // Data rate is about rate x 660 bytes: whole packets of 658 bytes, four per datagram.
     const QList<QByteArray> datagrams = host.takeDatagrams();
