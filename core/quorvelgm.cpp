@@ -96,8 +96,9 @@ bool Quorvel::ChangeGM(const std::function<bool(GammaModule&)>& a_Change,
         return ForEachGM([&] { return ChangeGM(a_Change, a_Check); });
     if (!IsActiveGMSet())
         return false;
-    // The check may take the GammaModules lock itself, so it runs before it is held.
-    if (a_Check && !a_Check())
+    // The check may take the GammaModules lock itself, so it runs before it is
+    // held; a vanished active GM is reported before it.
+    if (a_Check && (!IsActiveGMPresent() || !a_Check()))
         return false;
     auto lock = GammaModules::GetInstance()->AccessLock();
     GammaModule* gm = FindActiveGM();
