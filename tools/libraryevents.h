@@ -1,0 +1,43 @@
+// What the library reports through its callbacks, recorded for the commands.
+// The callbacks only record (and echo when verbose): a callback must not call
+// back into the library.
+#ifndef TOOLS_LIBRARYEVENTS_H
+#define TOOLS_LIBRARYEVENTS_H
+
+#include <QString>
+#include <QStringList>
+
+namespace tool {
+
+class LibraryEvents {
+public:
+    static void install(bool a_Verbose); // registers all six callbacks
+    static void uninstall();             // registers null callbacks
+
+    // Status channel: lines of the form "Status:Idle\tError:No Error" without a
+    // GM part mark the end of a power-up.
+    static int poweredUpCount();
+    // Decoder: one "Packets decoded : n (Total: m)" per decoded batch.
+    static int decodedBatchCount();
+    // Data worker: "Data lost: ..." texts; the datagrams the data socket dropped.
+    static qint64 droppedDatagrams();
+    static QStringList dataLostTexts();
+
+    // CSV save: progress, completion and errors.
+    static void resetSave();
+    static int saveProgress();
+    static bool saveComplete();
+    static QStringList saveErrors();
+
+private:
+    static void onConnectStatus(const char* a_Text);
+    static void onSysStatus(const char* a_Text);
+    static void onToolbarStatus(const char* a_Text);
+    static void onOperationError(const char* a_Text);
+    static void onOperationProgress(int a_Percent);
+    static void onOperationComplete();
+};
+
+} // namespace tool
+
+#endif

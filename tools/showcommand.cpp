@@ -1,0 +1,89 @@
+#include "tools/showcommand.h"
+
+#include "tools/commandline.h"
+#include "tools/photonfile.h"
+#include "tools/picturewriter.h"
+#include "tools/summarytable.h"
+#include "tools/terminal.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tool {
+
+int ShowCommand::run(const QStringList& a_Arguments)
+{
+    CommandLine line(QStringLiteral("show"), QStringLiteral("[options] photons.dat"),
+                     QStringLiteral("Draws flood.png and spectrum.png from a binary collection file "
+                                    "(the photons.dat of quorvel acquire)."));
+    QCommandLineParser& parser = line.parser();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Binary collection file."));
+    parser.addOptions({
+        {QStringLiteral("out"), QStringLiteral("Folder for the pictures (default: the file's folder)."),
+         QStringLiteral("dir")},
+        {QStringLiteral("mapping"), QStringLiteral("Pixel numbers in the file: global (camera pixels 1..484), "
+                                                   "local (1..121 per GM) or auto."),
+         QStringLiteral("mode"), QStringLiteral("auto")},
+    });
+    switch (line.parse(a_Arguments)) {
+    case CommandLine::HelpShown:
+        return ExitSuccess;
+    case CommandLine::Failed:
+        return ExitUsage;
+    case CommandLine::Parsed:
+        break;
+    }
+    if (parser.positionalArguments().size() != 1)
+        return line.usageError(QStringLiteral("expected one binary collection file"));
+    const QString path = parser.positionalArguments().first();
+    const QString mapping = parser.value(QStringLiteral("mapping"));
+    if (mapping != QLatin1String("auto") && mapping != QLatin1String("global") && mapping != QLatin1String("local"))
+        return line.usageError(QStringLiteral("unknown --mapping %1: expected auto, global or local").arg(mapping));
+    const QString folder = parser.isSet(QStringLiteral("out")) ? parser.value(QStringLiteral("out"))
+                                                               : QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return line.failure(QStringLiteral("cannot create the output folder %1").arg(folder));
+
+    PhotonTally tally;
+    QString error;
+    if (!PhotonFile::read(path, &tally, &error))
+        return line.failure(error);
+    if (tally.photons() == 0)
+        return line.failure(QStringLiteral("%1 holds no photons").arg(path));
+    PixelNumbers numbers = tally.detectNumbers();
+    if (mapping == QLatin1String("global"))
+        numbers = PixelNumbers::Camera;
+    else if (mapping == QLatin1String("local"))
+        numbers = PixelNumbers::GM;
+    const QString caption = QStringLiteral("from %1; %2 pixel numbers")
+                                .arg(QFileInfo(path).fileName(), numbers == PixelNumbers::Camera ? QStringLiteral("global")
+                                                                                                 : QStringLiteral("local"));
+    PictureFacts facts;
+    if (!PictureWriter::write(tally, numbers, folder, caption, &facts, &error))
+        return line.failure(error);
+
+    SummaryTable table(QStringLiteral("Collection %1").arg(path));
+    table.add(QStringLiteral("Photons"), Terminal::grouped(tally.photons()));
+    for (int gm = 1; gm <= 255; ++gm)
+        if (tally.photonsOfGM(gm) > 0)
+            table.add(QStringLiteral("GM %1").arg(gm), QStringLiteral("%1 photons").arg(Terminal::grouped(tally.photonsOfGM(gm))));
+    table.add(QStringLiteral("Pixel numbers"), numbers == PixelNumbers::Camera ? QStringLiteral("global") : QStringLiteral("local"));
+    table.add(QStringLiteral("Photopeak"), facts.peak.found ? QStringLiteral("centre %1, FWHM %2 ADC units")
+                                                                  .arg(facts.peak.centre, 0, 'f', 1)
+                                                                  .arg(facts.peak.fwhm, 0, 'f', 1)
+                                                            : QStringLiteral("not found"));
+    if (facts.brightestPixel > 0)
+        table.add(QStringLiteral("Brightest pixel"), QStringLiteral("%1 (row %2, column %3), %4 photons")
+                                                          .arg(facts.brightestPixel)
+                                                          .arg((facts.brightestPixel - 1) / 22 + 1)
+                                                          .arg((facts.brightestPixel - 1) % 22 + 1)
+                                                          .arg(Terminal::grouped(facts.brightestCount)));
+    if (facts.unplaced > 0)
+        table.add(QStringLiteral("Not on the flood"), QStringLiteral("%1 photons").arg(Terminal::grouped(facts.unplaced)));
+    table.add(QStringLiteral("flood.png"), facts.floodPath);
+    table.add(QStringLiteral("spectrum.png"), facts.spectrumPath);
+    table.print();
+    return ExitSuccess;
+}
+
+} // namespace tool

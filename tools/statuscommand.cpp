@@ -1,0 +1,84 @@
+#include "tools/statuscommand.h"
+
+#include "quorveldll.h"
+#include "tools/cameralink.h"
+#include "tools/commandline.h"
+#include "tools/summarytable.h"
+
+namespace tool {
+
+namespace {
+QString hex(int a_Value, int a_Digits)
+{
+    return QStringLiteral("0x%1").arg(a_Value, a_Digits, 16, QLatin1Char('0'));
+}
+
+// 12-bit ADC over a 2 V span; the library's own volts are whole volts only.
+QString adc(int a_Reading)
+{
+    return QStringLiteral("%1 (%2 V)").arg(a_Reading).arg(2.0 * a_Reading / 4096.0, 0, 'f', 3);
+}
+
+bool describeGM(int a_Position, QString* a_Text, QString* a_Error)
+{
+    int firmware = 0;
+    int status = 0;
+    int adc1 = 0;
+    int adc2 = 0;
+    int volts = 0;
+    if (!QuorvelDll::SetActiveGM(a_Position) || !QuorvelDll::GetGMFirmwareVersion(&firmware)
+        || !QuorvelDll::GetGMStatus(&status) || !QuorvelDll::ReadGMADC1(&adc1, &volts)
+        || !QuorvelDll::ReadGMADC2(&adc2, &volts)) {
+        *a_Error = QStringLiteral("cannot read GM %1: %2").arg(a_Position).arg(CameraLink::lastError());
+        return false;
+    }
+    *a_Text = QStringLiteral("firmware %1, status %2, ADC 1 %3, ADC 2 %4")
+                  .arg(hex(firmware & 0xFF, 2), hex(status & 0xFF, 2), adc(adc1), adc(adc2));
+    return true;
+}
+} // namespace
+
+int StatusCommand::run(const QStringList& a_Arguments)
+{
+    CommandLine line(QStringLiteral("status"), QStringLiteral("[options]"),
+                     QStringLiteral("Powers the camera up and shows its GMs, firmware versions, GM status and the "
+                                    "two ADC readings of each GM."));
+    CameraOptions::add(&line.parser(), false);
+    switch (line.parse(a_Arguments)) {
+    case CommandLine::HelpShown:
+        return ExitSuccess;
+    case CommandLine::Failed:
+        return ExitUsage;
+    case CommandLine::Parsed:
+        break;
+    }
+    CameraOptions options;
+    QString error;
+    if (!line.parser().positionalArguments().isEmpty())
+        return line.usageError(QStringLiteral("unexpected argument %1").arg(line.parser().positionalArguments().first()));
+    if (!CameraOptions::read(line.parser(), false, &options, &error))
+        return line.usageError(error);
+
+    CameraLink link(options);
+    if (!link.connect(&error) || !link.powerUp(&error))
+        return line.failure(error);
+    int gbe = 0;
+    if (!QuorvelDll::GetGBEFirmwareVersion(&gbe))
+        return line.failure(QStringLiteral("cannot read the firmware version: %1").arg(CameraLink::lastError()));
+
+    SummaryTable table(QStringLiteral("Camera status (%1)").arg(link.describe()));
+    table.add(QStringLiteral("Library"), QString::fromStdString(QuorvelDll::GetVersion()));
+    table.add(QStringLiteral("GBE firmware"), QStringLiteral("%1 (%2)").arg(hex(gbe, 4)).arg(gbe));
+    const int gms = QuorvelDll::GetNoOfGMs();
+    table.add(QStringLiteral("GMs"), QString::number(gms));
+    for (int position = 1; position <= gms; ++position) {
+        QString text;
+        if (!describeGM(position, &text, &error))
+            return line.failure(error);
+        table.add(QStringLiteral("GM %1").arg(position), text);
+    }
+    table.print();
+    return ExitSuccess;
+}
+
+} // namespace tool
