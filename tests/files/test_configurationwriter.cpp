@@ -1,0 +1,225 @@
+// Saving the configuration file through the controller, and the load's checks
+// that come before the camera: exact header bytes, GMs in ID order, the file's
+// end without packets, packets that read back, and failures that keep the
+// previous file.
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+#include "acquisition/collectedpackets.h"
+#include "core/quorvel.h"
+#include "gammamodule/gammamodules.h"
+#include "quorveldll.h"
+#include "tests/files/filetestsupport.h"
+
+using namespace filetest;
+
+namespace {
+
+std::vector<std::string> toolbarTexts;
+
+void recordToolbar(const char* a_Text)
+{
+    toolbarTexts.emplace_back(a_Text);
+}
+
+QByteArray bytes(std::initializer_list<int> a_Values)
+{
+    QByteArray result;
+    for (int value : a_Values)
+        result.append(static_cast<char>(value));
+    return result;
+}
+
+// Files may grow to a_Bytes only, while it lives; a write beyond fails with EFBIG.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t a_Bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_Previous);
+        rlimit limit = m_Previous;
+        limit.rlim_cur = a_Bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_Previous); }
+
+private:
+    rlimit m_Previous{};
+};
+
+class ConfigurationWriterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QuorvelDll::Close();
+        toolbarTexts.clear();
+        clearStore();
+    }
+    void TearDown() override { QuorvelDll::Close(); }
+};
+
+} // namespace
+
+TEST_F(ConfigurationWriterTest, FileStartsWithTheHeaderAndEndsAfterTheLastCathodeChannel)
+{
+    QuorvelDll::SetCameraIPAddress("10.1.2.3");
+    const QString path = tempPath("header.dat");
+    ASSERT_TRUE(QuorvelDll::SaveConfiguration(path.toUtf8().constData())) << QuorvelDll::GetLastError();
+    const QByteArray file = readFile(path);
+    EXPECT_EQ(file.left(29), bytes({0x00, 0x00, 0xBE, 0xEF, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x0F,
+                                    0x00, 0x00, 0x00, 0x09, '1', '0', '.', '1', '.', '2', '.', '3', 0x00,
+                                    0x00, 0x00, 0x00, 0x01}));
+    // Debug mode, multiplexer type, rate 1000, token type 1, local pixel mapping; no GMs.
+    EXPECT_EQ(file.mid(29), bytes({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0xE8, 0x00, 0x00, 0x00, 0x01,
+                                   0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00}));
+
+    setDeviceGMs({1, 2, 3, 4});
+    {
+        GammaModules* gms = GammaModules::GetInstance();
+        const auto lock = gms->AccessLock();
+        ASSERT_TRUE(gms->GetGM(GAMMA_MODULES_TYPE_DEVICE, 4)->AccessASIC()->SetCathodeChannelInternalLeakageCurrentGenerator(
+            2, CathodeChannel::CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2));
+    }
+    ASSERT_TRUE(QuorvelDll::SaveConfiguration(path.toUtf8().constData()));
+    const QByteArray withGMs = readFile(path);
+    ASSERT_EQ(withGMs.size(), 46 + 4 + 4 * V6_GM_RECORD_SIZE);
+    // The last int is the leakage generator of GM 4's second cathode channel.
+    EXPECT_EQ(intAt(withGMs, withGMs.size() - 4), 2);
+    ParsedConfiguration config;
+    ASSERT_TRUE(parse(withGMs, &config));
+    EXPECT_FALSE(config.m_Packets.m_Present);
+}
+
+TEST_F(ConfigurationWriterTest, GMsAreWrittenOnceEachInIDOrder)
+{
+    setDeviceGMs({3, 1, 4, 2});
+    {
+        GammaModules* gms = GammaModules::GetInstance();
+        const auto lock = gms->AccessLock();
+        for (GammaModule* gm : gms->GetGMs(GAMMA_MODULES_TYPE_DEVICE))
+            ASSERT_TRUE(gm->SetDelayTime(20 * gm->GetID()));
+    }
+    const QString path = tempPath("order.dat");
+    ASSERT_TRUE(Quorvel::GetInstance()->SaveCurrentData(path));
+    ParsedConfiguration config;
+    ASSERT_TRUE(parse(readFile(path), &config));
+    ASSERT_EQ(config.m_GMs.size(), 4u);
+    for (int k = 1; k <= 4; ++k) {
+        EXPECT_EQ(config.m_GMs[static_cast<size_t>(k - 1)].m_ID, k);
+        EXPECT_EQ(config.m_GMs[static_cast<size_t>(k - 1)].m_DelayTime, 20 * k);
+    }
+}
+
+TEST_F(ConfigurationWriterTest, PacketsAreSavedWithTheConfigurationAndReadBack)
+{
+    fillStore(40, 5);
+    {
+        CollectedPackets* store = CollectedPackets::GetInstance();
+        const auto lock = store->AccessLock();
+        ASSERT_TRUE(store->AddPacket(9, 0xFFFF, 0xFF, nullptr, 0));
+    }
+    const QString path = tempPath("packets.dat");
+    ASSERT_TRUE(Quorvel::GetInstance()->SaveCurrentData(path));
+    ParsedConfiguration config;
+    ASSERT_TRUE(parse(readFile(path), &config));
+    ASSERT_TRUE(config.m_Packets.m_Present);
+    ASSERT_EQ(config.m_Packets.m_Packets.size(), 41u);
+
+    CollectedPackets* store = CollectedPackets::GetInstance();
+    const auto lock = store->AccessLock();
+    size_t photonIndex = 0;
+    for (int index = 0; index < store->GetSize(); ++index) {
+        const Packet* packet = store->GetPacket(index);
+        const ParsedPacket& read = config.m_Packets.m_Packets[static_cast<size_t>(index)];
+        ASSERT_EQ(read.m_GMID, packet->m_GMID);
+        ASSERT_EQ(read.m_HeaderWord, packet->m_HeaderWord);
+        ASSERT_EQ(read.m_HeaderByte, packet->m_HeaderByte);
+        ASSERT_EQ(read.m_NoOfPhotons, packet->GetNoOfPhotons());
+        for (const Photon& photon : *packet) {
+            const Photon& readPhoton = config.m_Packets.m_Photons[photonIndex++];
+            ASSERT_EQ(readPhoton.m_Pixel, photon.m_Pixel);
+            ASSERT_EQ(readPhoton.m_Energy, photon.m_Energy);
+            ASSERT_EQ(readPhoton.m_PositiveEnergy, photon.m_PositiveEnergy);
+            ASSERT_EQ(readPhoton.m_TimeDetect, photon.m_TimeDetect);
+            ASSERT_EQ(readPhoton.m_PositiveTimeDetect, photon.m_PositiveTimeDetect);
+        }
+    }
+    EXPECT_EQ(photonIndex, config.m_Packets.m_Photons.size());
+    store->Clear();
+}
+
+TEST_F(ConfigurationWriterTest, SuffixIsCheckedCaseSensitivelyBySavingAndLoading)
+{
+    QuorvelDll::SetToolbarStatusFunction(recordToolbar);
+    EXPECT_FALSE(QuorvelDll::SaveConfiguration(tempPath("upper.DAT").toUtf8().constData()));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Function requires a filename with .dat suffix");
+    EXPECT_FALSE(QFile::exists(tempPath("upper.DAT")));
+    EXPECT_FALSE(QuorvelDll::SaveConfiguration(nullptr));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Function requires a filename with .dat suffix");
+
+    ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_DEFERRED));
+    EXPECT_FALSE(QuorvelDll::LoadConfiguration("configuration.DAT"));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Function requires a filename with .dat suffix");
+    EXPECT_EQ(toolbarTexts, (std::vector<std::string>{"Loading configuration ...", "Configuration load failed"}));
+    EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_DEFERRED);
+}
+
+TEST_F(ConfigurationWriterTest, LoadChecksTheFileBeforeTheHostAddress)
+{
+    QuorvelDll::SetToolbarStatusFunction(recordToolbar);
+    ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
+    const QString missing = tempPath("missing.dat");
+    EXPECT_FALSE(QuorvelDll::LoadConfiguration(missing.toUtf8().constData()));
+    EXPECT_EQ(QuorvelDll::GetLastError(), QStringLiteral("Failed to open %1 for reading").arg(missing).toStdString());
+
+    QByteArray file = testData("configuration_v6.dat");
+    setInt(&file, 0, 0xCAFE);
+    const QString unrecognised = tempPath("unrecognised.dat");
+    writeFile(unrecognised, file);
+    EXPECT_FALSE(QuorvelDll::LoadConfiguration(unrecognised.toUtf8().constData()));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Unrecognised file passed to Quorvel");
+    EXPECT_EQ(toolbarTexts.back(), "Configuration load failed");
+    EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_IMMEDIATE);
+
+    // A sound file with no host address set: the file's camera address is taken.
+    const QString valid = tempPath("valid.dat");
+    writeFile(valid, testData("configuration_v5.dat"));
+    EXPECT_FALSE(QuorvelDll::LoadConfiguration(valid.toUtf8().constData()));
+    EXPECT_EQ(QuorvelDll::GetLastError(),
+              "Host IP address must have been set prior to loading file to enable connection");
+    EXPECT_EQ(QuorvelDll::GetCameraIPAddress(), "127.0.0.5");
+    EXPECT_EQ(toolbarTexts, (std::vector<std::string>{"Loading configuration ...", "Configuration load failed",
+                                                      "Loading configuration ...", "Configuration load failed",
+                                                      "Loading configuration ...", "Configuration load failed"}));
+}
+
+TEST_F(ConfigurationWriterTest, FailedSaveKeepsThePreviousFile)
+{
+    EXPECT_FALSE(QuorvelDll::SaveConfiguration("/nonexistent-directory/x.dat"));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Failed to open /nonexistent-directory/x.dat for writing");
+
+    setDeviceGMs({1, 2, 3, 4});
+    const QString path = tempPath("kept.dat");
+    ASSERT_TRUE(QuorvelDll::SaveConfiguration(path.toUtf8().constData()));
+    const QByteArray previous = readFile(path);
+    {
+        GammaModules* gms = GammaModules::GetInstance();
+        const auto lock = gms->AccessLock();
+        ASSERT_TRUE(gms->GetGM(GAMMA_MODULES_TYPE_DEVICE, 2)->SetDelayTime(60));
+    }
+    {
+        const FileSizeLimit limit(4096);
+        EXPECT_FALSE(QuorvelDll::SaveConfiguration(path.toUtf8().constData()));
+    }
+    EXPECT_EQ(QuorvelDll::GetLastError().rfind("Failed to write " + path.toStdString() + ": ", 0), 0u)
+        << QuorvelDll::GetLastError();
+    EXPECT_TRUE(readFile(path) == previous);
+}
