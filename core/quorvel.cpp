@@ -1,5 +1,9 @@
 #include "core/quorvel.h"
 
+#include "acquisition/collectedpackets.h"
+#include "acquisition/readbuffer.h"
+#include "gammamodule/gammamodules.h"
+
 Quorvel* Quorvel::m_pInstance = nullptr;
 
 Quorvel* Quorvel::GetInstance()
@@ -20,6 +24,11 @@ void Quorvel::DeleteInstance()
 Quorvel::Quorvel()
     : QObject(nullptr)
 {
+    // The singletons are made here, on the client's thread, so no worker or
+    // decoder thread is ever the first to create one.
+    GammaModules::GetInstance();
+    ReadBuffer::GetInstance();
+    CollectedPackets::GetInstance();
     SetupSlots();
     // The mode travels to the decoder's thread through a queued connection.
     qRegisterMetaType<PixelMappingMode>("PixelMappingMode");
@@ -27,17 +36,42 @@ Quorvel::Quorvel()
 
 Quorvel::~Quorvel()
 {
-    // 1. Quit and join the decoder thread, then the packet operations thread.
-    // 2. Stop the worker threads, so no worker can touch the read buffer, then
-    //    delete the singletons ReadBuffer, GammaModules and CollectedPackets.
-    // 3. The members are then destroyed in reverse order; m_CommunicationMGR
-    //    last, closing the control connections.
+    // The workers first: a data worker still running could store a batch into
+    // the ReadBuffer after it is gone. Then the decoder, which reads all three
+    // singletons, and the packet operations, which read the store.
+    m_WorkerMGR.StopThreads();
+    m_PacketDecoderThread.quit();
+    m_PacketDecoderThread.wait();
+    m_PacketOperationsThread.quit();
+    m_PacketOperationsThread.wait();
+
+    ReadBuffer::DeleteInstance();
+    GammaModules::DeleteInstance();
+    CollectedPackets::DeleteInstance();
+
+    for (GammaModule* gm : m_LoadedGMs)
+        delete gm;
+    m_LoadedGMs.clear();
+    // The members are then destroyed in reverse order; m_CommunicationMGR
+    // last, closing the control connections.
 }
 
 void Quorvel::SetupSlots()
 {
-    // Connections between the controller, the worker manager, the decoder and
-    // the packet operations are made here as those members join.
+    connect(&m_WorkerMGR, &WorkerMGR::statusUpdate, this, &Quorvel::OnStatusUpdate);
+    connect(&m_WorkerMGR, &WorkerMGR::dataPortSet, this, &Quorvel::OnPortSet);
+    connect(&m_WorkerMGR, &QuorvelWorkerMGR::GMDetermined, this, &Quorvel::OnGMDetermined);
+    connect(this, &Quorvel::pixelMappingModeChanged, &m_PacketDecoder,
+            &QuorvelPacketDecoder::OnPixelMappingModeChanged);
+    // Batches go from the data thread straight to the decoder's thread: a relay
+    // through the client's thread would hold them up whenever the client runs
+    // no event loop.
+    m_WorkerMGR.SetReadBufferConsumer(&m_PacketDecoder, &QuorvelPacketDecoder::DecodeReadBuffer);
+    connect(&m_PacketDecoder, &QuorvelPacketDecoder::decodingPackets, this, &Quorvel::OnDecodingPackets);
+    connect(&m_PacketDecoder, &QuorvelPacketDecoder::packetsDecoded, this, &Quorvel::OnPacketsDecoded);
+    // The connections to and from m_PacketOperations join here with the file operations.
+    connect(this, &Quorvel::collectStopped, &m_WorkerMGR, &QuorvelWorkerMGR::collectStopped);
+    connect(this, &Quorvel::bufferSizeChangeRequest, &m_WorkerMGR, &QuorvelWorkerMGR::bufferSizeChangeRequest);
 }
 
 std::string Quorvel::GetLastError() const

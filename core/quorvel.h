@@ -6,6 +6,7 @@
 //   quorvelsystem.cpp     system settings, GBE control and HV registers
 //   quorvelgm.cpp         gamma modules: active GM, settings, all-GMs pass, GM registers
 //   quorvelasic.cpp       ASICs: channel selection, settings, fan-outs, ASIC images
+//   quorvelcollection.cpp initialisation, photon collection, buffers, collected data
 #ifndef QUORVEL_QUORVEL_H
 #define QUORVEL_QUORVEL_H
 
@@ -13,11 +14,15 @@
 #include "core/quorvelsysconfig.h"
 #include "transport/communicationmgr.h"
 #include "gammamodule/gmtypes.h"
+#include "acquisition/quorvelpacketdecoder.h"
+#include "acquisition/quorvelworkermgr.h"
 
 #include <QObject>
 #include <QString>
+#include <QThread>
 #include <functional>
 #include <string>
+#include <vector>
 
 class ASIC;
 class GammaModule;
@@ -72,6 +77,28 @@ public:
     void InitHV();
 
     // Operations of further topics: add a block here for each topic's source file.
+
+    // Initialisation, photon collection, buffers and collected data (quorvelcollection.cpp)
+    bool Init();
+    bool IsInitialized() const;
+    void Disconnect();
+    bool StartPhotonCollection();
+    bool StopPhotonCollection();
+    bool IsSystemCollectingPhotons();
+    bool SetPacketTransferRate(int a_Rate);
+    int GetPacketTransferRate() const;
+    bool SetCameraUpdateMode(CameraUpdateMode a_Mode);
+    CameraUpdateMode GetCameraUpdateMode() const;
+    bool SetDataWorkerBufferSize(int a_Megabytes);
+    bool SetPacketBufferSize(int a_Megabytes);
+    int GetPacketBufferSize();
+    int GetNoOfCollectedPackets();
+    bool GetPacketData(int a_PacketNo, PacketData a_Type, int* a_Value);
+    bool GetPhotonData(int a_PacketNo, int a_PhotonNo, PhotonData a_Type, int* a_Value);
+    void ClearCollectedPackets();
+    // Limit of every wait for another thread (10000 ms): the final batch, a
+    // buffer resize, the worker start-up. Not exported; tests shorten it.
+    void SetWaitTimeout(int a_Ms);
 
     // Gamma modules: selection, settings, register writers, camera access (quorvelgm.cpp)
     bool SetActiveGM(int a_GMID);
@@ -200,16 +227,19 @@ public:
     bool ReloadASIC();
 
 signals:
-    // Signals join here in this order as their topics arrive: portSet(),
-    // collectStopped(), bufferSizeChangeRequest(qint64),
-    // pixelMappingModeChanged (below), packetSaveRequested(QString),
-    // packetSaveCancelRequested().
+    // packetSaveRequested(QString) and packetSaveCancelRequested() join after
+    // pixelMappingModeChanged with the file operations.
+    void portSet();
+    void collectStopped();
+    void bufferSizeChangeRequest(qint64 a_Bytes);
     void pixelMappingModeChanged(PixelMappingMode a_Mode);
 
 private slots:
     void OnStatusUpdate(QString a_Status);
-    // OnPortSet(quint16), OnGMDetermined(int), OnDecodingPackets() and
-    // OnPacketsDecoded(int) join here.
+    void OnPortSet(quint16 a_PortNo);
+    void OnGMDetermined(int a_GMID);
+    void OnDecodingPackets();
+    void OnPacketsDecoded(int a_NoOfPackets);
     void OnOperationError(const QString& a_Err);
     void OnOperationProgress(int a_Progress);
     void OnOperationComplete();
@@ -221,6 +251,10 @@ private:
     bool IsValidRegisterNo(int a_Register);
     bool TakeSysConfigResult(bool a_Accepted);
     bool WriteGBEControlImmediately();
+
+    // Helpers of initialisation and collection (quorvelcollection.cpp)
+    void StartCollectionThreads();
+    bool FailInit();
 
     // Helpers of the GM and ASIC operations (quorvelgm.cpp, quorvelasic.cpp)
     bool FailOp(const QString& a_Message);
@@ -252,7 +286,8 @@ private:
     CommunicationMGR m_CommunicationMGR;
     QuorvelSysConfig m_SysConfig;
     QString m_LastError;
-    // m_WorkerMGR (QuorvelWorkerMGR) and m_LoadedGMs join here.
+    QuorvelWorkerMGR m_WorkerMGR;
+    std::vector<GammaModule*> m_LoadedGMs; // owned
     int m_ActiveGM = -1;
     void (*m_SysStatusFunc)(const char*) = nullptr;
     void (*m_ToolbarStatusFunc)(const char*) = nullptr;
@@ -260,13 +295,16 @@ private:
     void (*m_OperationProgressFunc)(int) = nullptr;
     void (*m_OperationCompleteFunc)() = nullptr;
     GMUpdateType m_GMUpdateType = GM_UPDATE_TYPE_ACTIVE_GM;
-    // m_PacketDecoder and m_PacketDecoderThread join here.
+    QuorvelPacketDecoder m_PacketDecoder;
+    QThread m_PacketDecoderThread;
     ChannelUpdateType m_ChannelUpdateType = CHANNEL_UPDATE_TYPE_SINGLE;
     ChannelType m_ActiveChannelType = CHANNEL_TYPE_ANODE;
     int m_ActiveChannel = 1;
     int m_SysControlBits = 0; // bit 0 started (PWR_ON), bit 1 collecting (COLLECT)
     CameraUpdateMode m_CameraUpdateMode = CAMERA_UPDATE_MODE_DEFERRED;
-    // m_PacketOperations and m_PacketOperationsThread join here.
+    // m_PacketOperations joins here with the file operations.
+    QThread m_PacketOperationsThread;
+    int m_WaitTimeoutMs = 10000;
 };
 
 #endif // QUORVEL_QUORVEL_H

@@ -33,6 +33,21 @@ std::string QuorvelDll::GetCameraIPAddress()
     return Quorvel::GetInstance()->GetCameraIPAddr();
 }
 
+bool QuorvelDll::Initialize()
+{
+    return Quorvel::GetInstance()->Init();
+}
+
+bool QuorvelDll::IsSystemInitialized()
+{
+    return Quorvel::GetInstance()->IsInitialized();
+}
+
+void QuorvelDll::Disconnect()
+{
+    Quorvel::GetInstance()->Disconnect();
+}
+
 void QuorvelDll::Close()
 {
     Quorvel::GetInstance();

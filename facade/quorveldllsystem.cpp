@@ -33,6 +33,16 @@ MBMultiplexerAddrType QuorvelDll::GetMBMultiplexerAddressType()
     return Quorvel::GetInstance()->GetMBMultiplexerAddressType();
 }
 
+bool QuorvelDll::SetPacketTransferRate(int a_Rate)
+{
+    return Quorvel::GetInstance()->SetPacketTransferRate(a_Rate);
+}
+
+int QuorvelDll::GetPacketTransferRate()
+{
+    return Quorvel::GetInstance()->GetPacketTransferRate();
+}
+
 bool QuorvelDll::SetSysTokenType(SysTokenType a_Type)
 {
     return Quorvel::GetInstance()->SetSysTokenType(a_Type);
@@ -56,4 +66,14 @@ PixelMappingMode QuorvelDll::GetPixelMappingMode()
 bool QuorvelDll::SendGBEControlData()
 {
     return Quorvel::GetInstance()->SendGBEControlData();
+}
+
+bool QuorvelDll::SetCameraUpdateMode(CameraUpdateMode a_Mode)
+{
+    return Quorvel::GetInstance()->SetCameraUpdateMode(a_Mode);
+}
+
+CameraUpdateMode QuorvelDll::GetCameraUpdateMode()
+{
+    return Quorvel::GetInstance()->GetCameraUpdateMode();
 }

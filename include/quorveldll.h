@@ -243,6 +243,9 @@ public:
     static void SetHostIPAddress(const char* a_Address);
     static void SetCameraIPAddress(const char* a_Address);
     static std::string GetCameraIPAddress();
+    static bool Initialize();
+    static bool IsSystemInitialized();
+    static void Disconnect();
     static void Close();
     static std::string GetLastError();
     static void SetConnectStatusFunction(void (*a_Func)(const char*));
@@ -260,11 +263,23 @@ public:
     static bool IsDebugModeActive();
     static bool SetMBMultiplexerAddressType(MBMultiplexerAddrType a_Type);
     static MBMultiplexerAddrType GetMBMultiplexerAddressType();
+    static bool SetPacketTransferRate(int a_Rate);
+    static int GetPacketTransferRate();
     static bool SetSysTokenType(SysTokenType a_Type);
     static SysTokenType GetSysTokenType();
     static bool SetPixelMappingMode(PixelMappingMode a_Mode);
     static PixelMappingMode GetPixelMappingMode();
     static bool SendGBEControlData();
+    static bool SetCameraUpdateMode(CameraUpdateMode a_Mode);
+    static CameraUpdateMode GetCameraUpdateMode();
+
+    // Photon collection and collected data (packet and photon numbers are 1-based)
+    static bool StartPhotonCollection();
+    static bool StopPhotonCollection();
+    static bool IsSystemCollectingPhotons();
+    static int GetNoOfCollectedPackets();
+    static bool GetPacketData(int a_PacketNo, PacketData a_Type, int* a_Value);
+    static bool GetPhotonData(int a_PacketNo, int a_PhotonNo, PhotonData a_Type, int* a_Value);
 
     // Direct register access
     static bool RegWrite(int a_Register, unsigned char a_MSB, unsigned char a_LSB);

@@ -1,0 +1,293 @@
+// Photon collection through the facade, against the virtual camera: the
+// collect bit, the packet store and its queries, the buffer sizes, and the
+// camera's ground truth of what it sent.
+#include "tests/core/test_collectionrig.h"
+#include "tests/core/quorveltestaccess.h"
+
+#include "acquisition/readbuffer.h"
+
+#include <QString>
+
+namespace {
+
+class CollectionTest : public CollectionRig
+{
+protected:
+    // Collects until the camera has sent a_Packets packets. The client's
+    // thread runs no Qt event loop meanwhile, as a busy client's would not.
+    // The camera stops sending before the host stops collecting, so the
+    // final batch holds everything that was sent.
+    void Collect(qint64 a_Packets)
+    {
+        m_Camera->clearRecords();
+        ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
+        ASSERT_TRUE(m_Camera->waitForPacketsSent(a_Packets, 30000));
+        StopCollecting();
+    }
+
+    void StopCollecting()
+    {
+        m_Camera->setSystemRegister(16, m_Camera->systemRegister(16) & ~0x0002);
+        ASSERT_TRUE(m_Camera->waitForStreamStopped(waitMs));
+        ASSERT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
+        // Stopping does not wait for the final decode.
+        const qint64 sent = m_Camera->packetsSent();
+        testsupport::waitUntil([sent] { return QuorvelDll::GetNoOfCollectedPackets() >= sent; }, 20000);
+    }
+
+    static int PacketField(int a_PacketNo, PacketData a_Type)
+    {
+        int value = -1;
+        EXPECT_TRUE(QuorvelDll::GetPacketData(a_PacketNo, a_Type, &value)) << QuorvelDll::GetLastError();
+        return value;
+    }
+
+    // The store holds every packet the camera sent, once, in order.
+    void ExpectStoreMatchesCamera()
+    {
+        const QVector<camsim::SentPacket> sent = m_Camera->sentPackets();
+        ASSERT_EQ(m_Camera->packetsSent(), sent.size());
+        ASSERT_EQ(QuorvelDll::GetNoOfCollectedPackets(), sent.size());
+        qint64 photons = 0;
+        int mismatches = 0;
+        for (int i = 0; i < sent.size(); ++i) {
+            const int gmID = PacketField(i + 1, PACKET_DATA_GM_ID);
+            const int headerWord = PacketField(i + 1, PACKET_DATA_HEADER_WORD);
+            const int count = PacketField(i + 1, PACKET_DATA_NO_OF_PHOTONS);
+            photons += count;
+            if (gmID != sent[i].gmId || headerWord != sent[i].headerWord || count != sent[i].photons) {
+                if (++mismatches <= 3)
+                    ADD_FAILURE() << "packet " << i + 1 << ": GM " << gmID << " word " << headerWord << " photons "
+                                  << count << ", sent GM " << sent[i].gmId << " word " << sent[i].headerWord
+                                  << " photons " << sent[i].photons;
+            }
+        }
+        EXPECT_EQ(mismatches, 0);
+        EXPECT_EQ(photons, m_Camera->photonsSent());
+        ReadBuffer* readBuffer = ReadBuffer::GetInstance();
+        const auto lock = readBuffer->AccessLock();
+        EXPECT_EQ(readBuffer->GetLostBatches(), 0);
+    }
+};
+
+TEST_F(CollectionTest, StartAndStopDriveTheCollectBitAndReportTheirTexts)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    int before = SyncedRequestCount();
+    ToolbarTexts().clear();
+
+    ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
+    EXPECT_EQ(Requests(before + 1).mid(before), QList<QByteArray>({Bytes({0x90, 0x00, 0x03})}));
+    EXPECT_TRUE(m_Camera->isCollecting());
+    EXPECT_TRUE(QuorvelDll::IsSystemCollectingPhotons());
+    EXPECT_EQ(ToolbarTexts(), (std::vector<std::string>{"Clearing packets ...", "Packets cleared", "Collecting ..."}));
+
+    before = SyncedRequestCount();
+    ASSERT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
+    EXPECT_EQ(Requests(before + 1).mid(before), QList<QByteArray>({Bytes({0x90, 0x00, 0x01})}));
+    EXPECT_FALSE(m_Camera->isCollecting());
+    EXPECT_FALSE(QuorvelDll::IsSystemCollectingPhotons());
+    EXPECT_EQ(ToolbarTexts().back(), "Finished collecting");
+}
+
+TEST_F(CollectionTest, EveryPacketSentIsStoredExactlyOnce)
+{
+    camsim::CameraConfig config;
+    config.rateOverride = 20000;   // about 13 MB/s: a dozen batches of the default 1 MiB
+    StartCamera(config);
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    ASSERT_NO_FATAL_FAILURE(Collect(40000));
+    ExpectStoreMatchesCamera();
+
+    // A new collection starts from an empty store.
+    ASSERT_NO_FATAL_FAILURE(Collect(2000));
+    ExpectStoreMatchesCamera();
+}
+
+TEST_F(CollectionTest, RateChangeDuringCollectionLosesNoPacket)
+{
+    camsim::CameraConfig config;
+    config.rateOverride = 20000;
+    StartCamera(config);
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    m_Camera->clearRecords();
+    ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
+    ASSERT_TRUE(m_Camera->waitForPacketsSent(5000, 30000));
+    // Both buffers are resized while batches keep arriving.
+    ASSERT_TRUE(QuorvelDll::SetPacketTransferRate(10000)) << QuorvelDll::GetLastError();
+    EXPECT_EQ(Quorvel::GetInstance()->GetPacketBufferSize(), 7);
+    ASSERT_TRUE(QuorvelDll::SetPacketTransferRate(1000)) << QuorvelDll::GetLastError();
+    EXPECT_EQ(Quorvel::GetInstance()->GetPacketBufferSize(), 1);
+    ASSERT_TRUE(m_Camera->waitForPacketsSent(m_Camera->packetsSent() + 5000, 30000));
+    ASSERT_NO_FATAL_FAILURE(StopCollecting());
+    ExpectStoreMatchesCamera();
+}
+
+TEST_F(CollectionTest, FailedStartKeepsTheCollectedPackets)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    ASSERT_NO_FATAL_FAILURE(Collect(5));
+    const int collected = QuorvelDll::GetNoOfCollectedPackets();
+    ASSERT_GE(collected, 5);
+
+    QuorvelDll::Disconnect();
+    ToolbarTexts().clear();
+    EXPECT_FALSE(QuorvelDll::StartPhotonCollection());
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Failed to write to register 16");
+    EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), collected);
+    EXPECT_TRUE(ToolbarTexts().empty());
+
+    // The collect bit did not stay set: the next images have it clear.
+    ASSERT_TRUE(QuorvelDll::Initialize()) << QuorvelDll::GetLastError();
+    const int before = SyncedRequestCount();
+    ASSERT_TRUE(QuorvelDll::StartSys());
+    EXPECT_EQ(Requests(before + 1).mid(before), QList<QByteArray>({Bytes({0x90, 0x00, 0x01})}));
+    EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), collected);
+}
+
+TEST_F(CollectionTest, QueriesCheckTheirArgumentsInOrder)
+{
+    int value = 77;
+    EXPECT_FALSE(QuorvelDll::GetPacketData(1, PACKET_DATA_GM_ID, &value));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "No collected packets to query");
+    EXPECT_FALSE(QuorvelDll::GetPhotonData(1, 1, PHOTON_DATA_PIXEL, nullptr));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "No collected packets to query");
+
+    camsim::CameraConfig config;
+    config.photonsPerPacket = 4;
+    StartCamera(config);
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    ASSERT_NO_FATAL_FAILURE(Collect(3));
+    const int packets = QuorvelDll::GetNoOfCollectedPackets();
+    ASSERT_GE(packets, 3);
+    const std::string packetRange = "PacketNo out of range, valid range is 1 to " + std::to_string(packets);
+
+    EXPECT_FALSE(QuorvelDll::GetPacketData(0, PACKET_DATA_GM_ID, &value));
+    EXPECT_EQ(QuorvelDll::GetLastError(), packetRange);
+    EXPECT_FALSE(QuorvelDll::GetPhotonData(packets + 1, 1, PHOTON_DATA_PIXEL, &value));
+    EXPECT_EQ(QuorvelDll::GetLastError(), packetRange);
+    EXPECT_FALSE(QuorvelDll::GetPacketData(1, static_cast<PacketData>(0), nullptr));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Null pointer passed to function");
+    EXPECT_FALSE(QuorvelDll::GetPhotonData(1, 5, static_cast<PhotonData>(0), nullptr));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "PhotonNo out of range, valid range is 1 to 4");
+    EXPECT_FALSE(QuorvelDll::GetPhotonData(1, 4, PHOTON_DATA_PIXEL, nullptr));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Null pointer passed to function");
+
+    // Selectors outside the listed values fail and leave the variable alone.
+    for (int type : {0, 5, 9, -1}) {
+        EXPECT_FALSE(QuorvelDll::GetPacketData(1, static_cast<PacketData>(type), &value)) << type;
+        EXPECT_EQ(QuorvelDll::GetLastError(), "Undefined packet data type detected");
+    }
+    for (int type : {0, 6, -1}) {
+        EXPECT_FALSE(QuorvelDll::GetPhotonData(1, 1, static_cast<PhotonData>(type), &value)) << type;
+        EXPECT_EQ(QuorvelDll::GetLastError(), "Undefined packet data type detected");
+    }
+    EXPECT_EQ(value, 77);
+
+    EXPECT_TRUE(QuorvelDll::GetPacketData(packets, PACKET_DATA_NO_OF_PHOTONS, &value));
+    EXPECT_EQ(value, 4);
+    EXPECT_TRUE(QuorvelDll::GetPhotonData(packets, 4, PHOTON_DATA_POSITIVE_ENERGY, &value));
+    EXPECT_TRUE(value == 0 || value == 1);
+}
+
+TEST_F(CollectionTest, DecodingProgressReachesTheSysStatusCallback)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    SysTexts().clear();
+    ASSERT_NO_FATAL_FAILURE(Collect(10));
+    const int packets = QuorvelDll::GetNoOfCollectedPackets();
+    const std::string total = "(Total: " + std::to_string(packets) + ")";
+    const auto isFinalText = [&total](const std::string& a_Text) {
+        return a_Text.size() > total.size() && a_Text.compare(a_Text.size() - total.size(), total.size(), total) == 0;
+    };
+    EXPECT_TRUE(testsupport::waitUntil([&] {
+        return std::any_of(SysTexts().begin(), SysTexts().end(), isFinalText);
+    }, waitMs));
+
+    // One pair of texts per batch, and every packet counted in exactly one of them.
+    const std::string decoded = "Packets decoded : ";
+    int decoding = 0;
+    int passes = 0;
+    int sum = 0;
+    for (const std::string& text : SysTexts()) {
+        if (text == "Decoding packets ...")
+            ++decoding;
+        if (text.compare(0, decoded.size(), decoded) == 0) {
+            ++passes;
+            sum += std::stoi(text.substr(decoded.size()));
+        }
+    }
+    EXPECT_GE(passes, 1);
+    EXPECT_EQ(decoding, passes);
+    EXPECT_EQ(sum, packets);
+}
+
+TEST_F(CollectionTest, PacketTransferRateSizesTheBuffersAndObeysTheUpdateMode)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(Initialize());
+    EXPECT_EQ(Quorvel::GetInstance()->GetPacketBufferSize(), 1);
+
+    // Deferred: the rate is stored and the buffers resized, nothing is sent.
+    const int before = SyncedRequestCount();
+    ASSERT_TRUE(QuorvelDll::SetPacketTransferRate(63000)) << QuorvelDll::GetLastError();
+    EXPECT_EQ(QuorvelDll::GetPacketTransferRate(), 63000);
+    EXPECT_EQ(Quorvel::GetInstance()->GetPacketBufferSize(), 40);
+
+    EXPECT_FALSE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_UNDEFINED));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Undefined camera update mode detected");
+    EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_DEFERRED);
+    ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
+    EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_IMMEDIATE);
+
+    // Immediate: the image with the new rate goes out at once.
+    ASSERT_TRUE(QuorvelDll::SetPacketTransferRate(2000)) << QuorvelDll::GetLastError();
+    EXPECT_EQ(Requests(before + 1).mid(before), QList<QByteArray>({Bytes({0x90, 0x04, 0x00})}));
+    EXPECT_EQ(Quorvel::GetInstance()->GetPacketBufferSize(), 2);
+
+    // A refused rate changes nothing.
+    EXPECT_FALSE(QuorvelDll::SetPacketTransferRate(1500));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Packet Transfer value must be a multiple of 1000");
+    EXPECT_EQ(QuorvelDll::GetPacketTransferRate(), 2000);
+}
+
+TEST_F(CollectionTest, WaitsForWorkersTimeOutBeforeInitialize)
+{
+    StartCamera();
+    PrepareClient();
+    Quorvel::GetInstance()->SetWaitTimeout(200);
+
+    // No data worker answers yet: the rate stays stored all the same.
+    EXPECT_FALSE(QuorvelDll::SetPacketTransferRate(2000));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Timed out when attempting to change buffer size, buffer size unchanged");
+    EXPECT_EQ(QuorvelDll::GetPacketTransferRate(), 2000);
+
+    // With the control connection but no workers, the stop is written and
+    // its final batch never comes.
+    ASSERT_TRUE(QuorvelTestAccess::ConnectTo(m_Address)) << QuorvelDll::GetLastError();
+    EXPECT_FALSE(QuorvelDll::StopPhotonCollection());
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Timed out waiting for read buffer read");
+    EXPECT_EQ(Requests(1), QList<QByteArray>({Bytes({0x90, 0x04, 0x00})}));
+}
+
+TEST_F(CollectionTest, CloseWhileCollectingStopsEveryThread)
+{
+    camsim::CameraConfig config;
+    config.rateOverride = 20000;
+    StartCamera(config);
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
+    ASSERT_TRUE(m_Camera->waitForPacketsSent(3000, 30000));
+    QuorvelDll::Close();
+
+    // A fresh controller starts from scratch against the same camera.
+    m_Camera->setSystemRegister(16, 0);
+    ASSERT_TRUE(m_Camera->waitForStreamStopped(waitMs));
+    ASSERT_NO_FATAL_FAILURE(Initialize());
+    EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), 0);
+}
+
+} // namespace

@@ -1,0 +1,121 @@
+// A virtual camera on the test's own loopback address and a client that drives
+// the library through the facade, recording what its callbacks receive.
+#ifndef QUORVEL_TEST_COLLECTIONRIG_H
+#define QUORVEL_TEST_COLLECTIONRIG_H
+
+#include "quorveldll.h"
+#include "core/quorvel.h"
+
+#include "camsim/virtualcamera.h"
+#include "support/testsupport.h"
+
+#include <QByteArray>
+#include <QList>
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CollectionRig : public ::testing::Test
+{
+protected:
+    // Waits of the library in these tests: long enough for any answer the
+    // camera gives at once, short enough that a time-out costs little.
+    static constexpr int waitMs = 2000;
+
+    static std::vector<std::string>& SysTexts()
+    {
+        static std::vector<std::string> texts;
+        return texts;
+    }
+    static std::vector<std::string>& ToolbarTexts()
+    {
+        static std::vector<std::string> texts;
+        return texts;
+    }
+    static void RecordSys(const char* a_Text) { SysTexts().emplace_back(a_Text); }
+    static void RecordToolbar(const char* a_Text) { ToolbarTexts().emplace_back(a_Text); }
+
+    void SetUp() override
+    {
+        QuorvelDll::Close();
+        SysTexts().clear();
+        ToolbarTexts().clear();
+        m_Address = testsupport::testLoopbackAddress();
+    }
+
+    void TearDown() override
+    {
+        QuorvelDll::Close();
+        m_Camera.reset();
+    }
+
+    void StartCamera(camsim::CameraConfig a_Config = {})
+    {
+        a_Config.address = m_Address;
+        m_Camera.reset(new camsim::VirtualCamera(a_Config));
+        QString error;
+        ASSERT_TRUE(m_Camera->start(&error)) << error.toStdString();
+    }
+
+    // Addresses, short waits and the recording callbacks; nothing is connected.
+    void PrepareClient()
+    {
+        const std::string address = m_Address.toStdString();
+        QuorvelDll::SetHostIPAddress(address.c_str());
+        QuorvelDll::SetCameraIPAddress(address.c_str());
+        QuorvelDll::SetSysStatusFunction(&RecordSys);
+        QuorvelDll::SetToolbarStatusFunction(&RecordToolbar);
+        Quorvel::GetInstance()->SetWaitTimeout(waitMs);
+    }
+
+    void Initialize()
+    {
+        PrepareClient();
+        ASSERT_TRUE(QuorvelDll::Initialize()) << QuorvelDll::GetLastError();
+    }
+
+    // Initialised, started, and every GM of the camera reported.
+    void StartSystem()
+    {
+        ASSERT_NO_FATAL_FAILURE(Initialize());
+        ASSERT_TRUE(QuorvelDll::StartSys()) << QuorvelDll::GetLastError();
+        const int gms = m_Camera->config().gmIds.size();
+        ASSERT_TRUE(testsupport::waitUntil([gms] { return QuorvelDll::GetNoOfGMs() == gms; }, waitMs));
+    }
+
+    static bool HasText(const std::vector<std::string>& a_Texts, const std::string& a_Text)
+    {
+        return std::find(a_Texts.begin(), a_Texts.end(), a_Text) != a_Texts.end();
+    }
+
+    // The number of control requests the camera has taken in so far: a read
+    // round trip first makes sure every earlier request has arrived.
+    int SyncedRequestCount()
+    {
+        QuorvelDll::IsSystemCollectingPhotons();
+        return m_Camera->requests().size();
+    }
+
+    // The control requests once at least a_Count have arrived.
+    QList<QByteArray> Requests(int a_Count)
+    {
+        EXPECT_TRUE(m_Camera->waitForRequests(a_Count, waitMs));
+        return m_Camera->requests();
+    }
+
+    static QByteArray Bytes(std::initializer_list<int> a_Values)
+    {
+        QByteArray result;
+        for (int v : a_Values)
+            result.append(static_cast<char>(v));
+        return result;
+    }
+
+    QString m_Address;
+    std::unique_ptr<camsim::VirtualCamera> m_Camera;
+};
+
+#endif

@@ -1,0 +1,165 @@
+// Bringing the link up and down through the facade, against the virtual
+// camera: the wire sequence, the callbacks, failures, and the GMs that power up.
+#include "tests/core/test_collectionrig.h"
+
+#include "gammamodule/gammamodules.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+
+class InitTest : public CollectionRig
+{
+protected:
+    // The port named in the "Data Socket Port: %1" text, or 0.
+    static int ReportedDataPort()
+    {
+        const std::string prefix = "Data Socket Port: ";
+        for (const std::string& text : SysTexts()) {
+            if (text.compare(0, prefix.size(), prefix) == 0)
+                return std::stoi(text.substr(prefix.size()));
+        }
+        return 0;
+    }
+
+    // ID and default GM of each device GM, in list order.
+    static std::vector<std::pair<int, int>> DeviceGMs()
+    {
+        GammaModules* gms = GammaModules::GetInstance();
+        const auto lock = gms->AccessLock();
+        std::vector<std::pair<int, int>> result;
+        for (const GammaModule* gm : gms->GetGMs(GAMMA_MODULES_TYPE_DEVICE))
+            result.emplace_back(gm->GetID(), gm->GetDefaultGM());
+        return result;
+    }
+};
+
+TEST_F(InitTest, InitializeWritesTheStartSequenceAndLeavesTheCameraStopped)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(Initialize());
+
+    // The data port is reported, then written to register 14 before the
+    // camera is stopped twice (collection, then the system).
+    const int port = ReportedDataPort();
+    ASSERT_GT(port, 0);
+    EXPECT_EQ(Requests(5), QList<QByteArray>({Bytes({0x8F, 0xF0, 0x00}), Bytes({0x8F, 0xC8, 0x00}),
+                                              Bytes({0x8E, port >> 8, port & 0xFF}), Bytes({0x90, 0x00, 0x00}),
+                                              Bytes({0x90, 0x00, 0x00})}));
+    EXPECT_EQ(m_Camera->simulatorRequests(), QList<QByteArray>({Bytes({0x81, 0x12, 0x00})}));
+    EXPECT_EQ(m_Camera->systemRegister(14), port);
+
+    EXPECT_TRUE(QuorvelDll::IsSystemInitialized());
+    EXPECT_FALSE(QuorvelDll::IsSystemCollectingPhotons());
+    EXPECT_EQ(QuorvelDll::GetNoOfGMs(), 0);
+    EXPECT_TRUE(HasText(ToolbarTexts(), "Finished collecting"));
+}
+
+TEST_F(InitTest, InitializeFailsAgainstAnUnreachableCamera)
+{
+    PrepareClient();
+    EXPECT_FALSE(QuorvelDll::Initialize());
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Failed to connect to Camera IP address");
+    EXPECT_FALSE(QuorvelDll::IsSystemInitialized());
+}
+
+TEST_F(InitTest, FailedWorkerStartClosesTheConnectionsAndALaterInitializeSucceeds)
+{
+    // Control and simulator ports accept, the status port refuses.
+    QTcpServer control;
+    QTcpServer simulator;
+    ASSERT_TRUE(control.listen(QHostAddress(m_Address), 20483));
+    ASSERT_TRUE(simulator.listen(QHostAddress(m_Address), 20484));
+    PrepareClient();
+    EXPECT_FALSE(QuorvelDll::Initialize());
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Status port setup error: Socket Error: 0");
+    EXPECT_FALSE(QuorvelDll::IsSystemInitialized());
+
+    // Both control connections were closed again by the library.
+    QList<QTcpSocket*> accepted;
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        while (QTcpSocket* socket = control.nextPendingConnection())
+            accepted.append(socket);
+        while (QTcpSocket* socket = simulator.nextPendingConnection())
+            accepted.append(socket);
+        return accepted.size() == 2;
+    }, waitMs));
+    for (QTcpSocket* socket : accepted) {
+        EXPECT_TRUE(socket->state() == QAbstractSocket::UnconnectedState || socket->waitForDisconnected(waitMs))
+            << "a control connection was left open";
+    }
+    control.close();
+    simulator.close();
+
+    // The data worker never ran; the next Initialize starts it and waits for
+    // its port, so collection can be stopped.
+    StartCamera();
+    ASSERT_TRUE(QuorvelDll::Initialize()) << QuorvelDll::GetLastError();
+    EXPECT_TRUE(QuorvelDll::IsSystemInitialized());
+    EXPECT_GT(ReportedDataPort(), 0);
+    EXPECT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
+}
+
+TEST_F(InitTest, SecondInitializeIsRefusedUntilDisconnect)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(Initialize());
+    EXPECT_FALSE(QuorvelDll::Initialize());
+    EXPECT_EQ(QuorvelDll::GetLastError(), "System is already connected, disconnect before initializing again");
+    int version = 0;
+    EXPECT_TRUE(QuorvelDll::GetGBEFirmwareVersion(&version)) << QuorvelDll::GetLastError();
+    EXPECT_EQ(m_Camera->connectionCount(camsim::Channel::Control), 1);
+
+    // Disconnect stops the system, closes the HV and the connections, and
+    // leaves the system marked initialised.
+    const int before = m_Camera->requests().size();
+    QuorvelDll::Disconnect();
+    const QList<QByteArray> requests = Requests(before + 2);
+    EXPECT_EQ(requests.mid(before), QList<QByteArray>({Bytes({0x90, 0x00, 0x00}), Bytes({0x8F, 0xE8, 0x00})}));
+    EXPECT_TRUE(QuorvelDll::IsSystemInitialized());
+    EXPECT_FALSE(QuorvelDll::GetGBEFirmwareVersion(&version));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Failed to read from register 127");
+
+    // A new Initialize connects again and restarts the workers.
+    ASSERT_TRUE(QuorvelDll::Initialize()) << QuorvelDll::GetLastError();
+    EXPECT_TRUE(m_Camera->waitForConnections(camsim::Channel::Control, 2, waitMs));
+    EXPECT_TRUE(m_Camera->waitForConnections(camsim::Channel::Status, 2, waitMs));
+    EXPECT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
+}
+
+TEST_F(InitTest, GMsJoinAsTheyPowerUpWithTheirDefaultGM)
+{
+    camsim::CameraConfig config;
+    config.gmIds = {3, 1};
+    StartCamera(config);
+    m_Camera->setGmRegister(3, 20, 2);
+    m_Camera->setGmRegister(1, 20, 0xFF);
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    EXPECT_EQ(DeviceGMs(), (std::vector<std::pair<int, int>>{{3, 2}, {1, -1}}));
+    // Each GM's ID register was read.
+    const QList<QByteArray> requests = m_Camera->requests();
+    EXPECT_TRUE(requests.contains(Bytes({0x14, 3, 0x00})));
+    EXPECT_TRUE(requests.contains(Bytes({0x14, 1, 0x00})));
+
+    // Stopping the system forgets them; the next power-up reports them again.
+    ASSERT_TRUE(QuorvelDll::StopSys());
+    EXPECT_EQ(QuorvelDll::GetNoOfGMs(), 0);
+    ASSERT_TRUE(QuorvelDll::StartSys());
+    EXPECT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfGMs() == 2; }, waitMs));
+}
+
+TEST_F(InitTest, RepeatedPowerUpKeepsOneEntryAndRereadsItsIDRegister)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    m_Camera->setGmRegister(2, 20, 3);
+    m_Camera->sendStatusBytes(Bytes({0x08, 0x02}));
+    ASSERT_TRUE(testsupport::waitUntil([] {
+        const auto gms = DeviceGMs();
+        return gms.size() > 1 && gms[1].second == 3;
+    }, waitMs));
+    EXPECT_EQ(DeviceGMs(), (std::vector<std::pair<int, int>>{{1, 1}, {2, 3}, {3, 3}, {4, 4}}));
+}
+
+} // namespace
