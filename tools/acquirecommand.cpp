@@ -37,7 +37,7 @@ struct Request {
 int parse(CommandLine& a_Line, const QStringList& a_Arguments, Request* a_Request)
 {
     QCommandLineParser& parser = a_Line.parser();
-    parser.addOptions({
+    CommandLine::addOptions(&parser, {
         {QStringLiteral("seconds"), QStringLiteral("Collection time in seconds."), QStringLiteral("s"),
          QStringLiteral("5")},
         {QStringLiteral("out"), QStringLiteral("Output folder, created if missing."), QStringLiteral("dir"),

@@ -8,7 +8,7 @@ namespace tool {
 
 void AcquireSettings::add(QCommandLineParser* a_Parser)
 {
-    a_Parser->addOptions({
+    CommandLine::addOptions(a_Parser, {
         {QStringLiteral("mapping"), QStringLiteral("Pixel mapping: global (camera pixels 1..484) or local "
                                                    "(pixels 1..121 of each GM)."),
          QStringLiteral("mode"), QStringLiteral("global")},

@@ -1,6 +1,7 @@
 #include "tools/cameraoptions.h"
 
 #include "tools/camsimoptions.h"
+#include "tools/commandline.h"
 
 #include <QHostAddress>
 
@@ -8,7 +9,7 @@ namespace tool {
 
 void CameraOptions::add(QCommandLineParser* a_Parser, bool a_SourceOptions)
 {
-    a_Parser->addOptions({
+    CommandLine::addOptions(a_Parser, {
         {QStringLiteral("camera"), QStringLiteral("IP address of a real camera. Without it the tool runs the "
                                                   "virtual camera in-process on a free loopback address."),
          QStringLiteral("ip")},

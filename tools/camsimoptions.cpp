@@ -123,7 +123,7 @@ void CamsimOptions::add(QCommandLineParser* a_Parser, Scope a_Scope)
     const camsim::CameraConfig defaults;
     const camsim::SourceConfig& source = defaults.source;
     if (a_Scope == Standalone) {
-        a_Parser->addOptions({
+        CommandLine::addOptions(a_Parser, {
             {opt("address"), QStringLiteral("Listen address of the camera's TCP ports 20483, 20484, 20485."),
              QStringLiteral("ip"), defaults.address},
             {opt("rate"), QStringLiteral("Packets per second; 0 follows the packet transfer rate the host sets, "
@@ -135,7 +135,7 @@ void CamsimOptions::add(QCommandLineParser* a_Parser, Scope a_Scope)
              QStringLiteral("1")},
         });
     }
-    a_Parser->addOptions({
+    CommandLine::addOptions(a_Parser, {
         {opt("source"), QStringLiteral("Virtual camera source: flood, points or bars."), QStringLiteral("kind"),
          QStringLiteral("flood")},
         {opt("point"), QStringLiteral("A point source (repeatable; implies --source points): column,row[,sigma"

@@ -50,6 +50,15 @@ int CommandLine::failure(const QString& a_Text) const
     return ExitFailure;
 }
 
+void CommandLine::addOptions(QCommandLineParser* a_Parser, QList<QCommandLineOption> a_Options)
+{
+    for (QCommandLineOption& option : a_Options) {
+        if (!option.defaultValues().isEmpty())
+            option.setDescription(option.description() + QStringLiteral(" Default: %1.").arg(option.defaultValues().join(QLatin1Char(','))));
+    }
+    a_Parser->addOptions(a_Options);
+}
+
 bool CommandLine::toInt(const QString& a_Text, int* a_Value)
 {
     bool ok = false;

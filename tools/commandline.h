@@ -29,6 +29,8 @@ public:
     QString helpText() const;
     const QString& command() const { return m_Command; }
 
+    // Adds options, with each default value named at the end of its description.
+    static void addOptions(QCommandLineParser* a_Parser, QList<QCommandLineOption> a_Options);
     static bool toInt(const QString& a_Text, int* a_Value);      // decimal or 0x hex
     static bool toDouble(const QString& a_Text, double* a_Value);
 

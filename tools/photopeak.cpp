@@ -143,7 +143,8 @@ Photopeak Photopeak::find(const std::vector<double>& a_Counts, double a_First, d
         const double left = i > 0 ? curve[size_t(i - 1)] : -1.0;
         const double right = i + 1 < n ? curve[size_t(i + 1)] : -1.0;
         const double here = curve[size_t(i)];
-        if (here > left && here >= right && here >= 0.05 * highest && prominence(curve, i) >= 0.2 * highest)
+        // A peak stands out by at least half its own height; a shoulder does not.
+        if (here > left && here >= right && here >= 0.05 * highest && prominence(curve, i) >= 0.5 * here)
             best = i; // the last one is the highest-energy candidate
     }
     if (best < 0)

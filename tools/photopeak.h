@@ -1,6 +1,6 @@
-// Finds the photopeak in an energy histogram: the highest-energy peak that stands
-// out clearly (so the noise peak near zero and the Compton edge are passed over),
-// then a Gaussian fitted to the bins around it.
+// Finds the photopeak in an energy histogram: the highest-energy peak that rises
+// clearly above its surroundings (so the noise peak near zero and the Compton
+// continuum below it are passed over), then a Gaussian fitted to the bins around it.
 #ifndef TOOLS_PHOTOPEAK_H
 #define TOOLS_PHOTOPEAK_H
 

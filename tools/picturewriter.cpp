@@ -9,6 +9,26 @@
 
 namespace tool {
 
+QString PictureFacts::peakText() const
+{
+    if (!peak.found)
+        return QStringLiteral("not found");
+    return QStringLiteral("centre %1, FWHM %2 ADC units (%3 %)")
+        .arg(peak.centre, 0, 'f', 1)
+        .arg(peak.fwhm, 0, 'f', 1)
+        .arg(100.0 * peak.fwhm / peak.centre, 0, 'f', 1);
+}
+
+QString PictureFacts::brightestText() const
+{
+    const int side = PhotonTally::cameraSide;
+    return QStringLiteral("%1 (row %2, column %3), %4 photons")
+        .arg(brightestPixel)
+        .arg((brightestPixel - 1) / side + 1)
+        .arg((brightestPixel - 1) % side + 1)
+        .arg(Terminal::grouped(brightestCount));
+}
+
 bool PictureWriter::write(const PhotonTally& a_Tally, PixelNumbers a_Numbers, const QString& a_Folder,
                           const QString& a_Caption, PictureFacts* a_Facts, QString* a_Error)
 {

@@ -18,6 +18,11 @@ struct PictureFacts {
     Photopeak peak;
     QString floodPath;
     QString spectrumPath;
+
+    // "centre 1998.5, FWHM 154.4 ADC units (7.7 %)" or "not found"
+    QString peakText() const;
+    // "358 (row 17, column 6), 581,890 photons"
+    QString brightestText() const;
 };
 
 class PictureWriter {

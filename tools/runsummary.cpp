@@ -46,22 +46,12 @@ void RunSummary::print() const
         if (!text.contains(QLatin1String("datagrams (total")))
             table.add(QStringLiteral("Data lost"), text);
     if (!pictures.floodPath.isEmpty()) {
-        const Photopeak& peak = pictures.peak;
-        table.add(QStringLiteral("Photopeak"),
-                  peak.found ? QStringLiteral("centre %1, FWHM %2 ADC units (%3 %)")
-                                   .arg(peak.centre, 0, 'f', 1)
-                                   .arg(peak.fwhm, 0, 'f', 1)
-                                   .arg(100.0 * peak.fwhm / peak.centre, 0, 'f', 1)
-                             : QStringLiteral("not found"));
+        table.add(QStringLiteral("Photopeak"), pictures.peakText());
         if (pictures.brightestPixel > 0)
-            table.add(QStringLiteral("Brightest pixel"), QStringLiteral("%1 (row %2, column %3), %4 photons")
-                                                              .arg(pictures.brightestPixel)
-                                                              .arg((pictures.brightestPixel - 1) / 22 + 1)
-                                                              .arg((pictures.brightestPixel - 1) % 22 + 1)
-                                                              .arg(Terminal::grouped(pictures.brightestCount)));
+            table.add(QStringLiteral("Brightest pixel"), pictures.brightestText());
     }
     const QDir dir(folder);
-    table.add(QStringLiteral("Output folder"), QDir::cleanPath(folder) + QLatin1Char('/'));
+    table.add(QStringLiteral("Output folder"), dir.absolutePath() + QLatin1Char('/'));
     table.add(QStringLiteral("photons.csv"), csvLines >= 0 ? QStringLiteral("%1 lines").arg(Terminal::grouped(csvLines))
                                                            : csvNote.isEmpty() ? QStringLiteral("not written") : csvNote);
     table.add(QStringLiteral("photons.dat"), fileSize(dir.filePath(QStringLiteral("photons.dat"))));

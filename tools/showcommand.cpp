@@ -18,7 +18,7 @@ int ShowCommand::run(const QStringList& a_Arguments)
                                     "(the photons.dat of quorvel acquire)."));
     QCommandLineParser& parser = line.parser();
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Binary collection file."));
-    parser.addOptions({
+    CommandLine::addOptions(&parser, {
         {QStringLiteral("out"), QStringLiteral("Folder for the pictures (default: the file's folder)."),
          QStringLiteral("dir")},
         {QStringLiteral("mapping"), QStringLiteral("Pixel numbers in the file: global (camera pixels 1..484), "
@@ -68,16 +68,9 @@ int ShowCommand::run(const QStringList& a_Arguments)
         if (tally.photonsOfGM(gm) > 0)
             table.add(QStringLiteral("GM %1").arg(gm), QStringLiteral("%1 photons").arg(Terminal::grouped(tally.photonsOfGM(gm))));
     table.add(QStringLiteral("Pixel numbers"), numbers == PixelNumbers::Camera ? QStringLiteral("global") : QStringLiteral("local"));
-    table.add(QStringLiteral("Photopeak"), facts.peak.found ? QStringLiteral("centre %1, FWHM %2 ADC units")
-                                                                  .arg(facts.peak.centre, 0, 'f', 1)
-                                                                  .arg(facts.peak.fwhm, 0, 'f', 1)
-                                                            : QStringLiteral("not found"));
+    table.add(QStringLiteral("Photopeak"), facts.peakText());
     if (facts.brightestPixel > 0)
-        table.add(QStringLiteral("Brightest pixel"), QStringLiteral("%1 (row %2, column %3), %4 photons")
-                                                          .arg(facts.brightestPixel)
-                                                          .arg((facts.brightestPixel - 1) / 22 + 1)
-                                                          .arg((facts.brightestPixel - 1) % 22 + 1)
-                                                          .arg(Terminal::grouped(facts.brightestCount)));
+        table.add(QStringLiteral("Brightest pixel"), facts.brightestText());
     if (facts.unplaced > 0)
         table.add(QStringLiteral("Not on the flood"), QStringLiteral("%1 photons").arg(Terminal::grouped(facts.unplaced)));
     table.add(QStringLiteral("flood.png"), facts.floodPath);
