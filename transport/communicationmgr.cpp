@@ -238,13 +238,18 @@ bool CommunicationMGR::ReadRegister(QAbstractSocket* a_Socket, const Register& a
         reply.append(a_Socket->readAll());
     }
     *a_Reply = reply;
+    return CheckReply(a_Register, reply, &m_LastError);
+}
 
-    const int echo = reply.isEmpty() ? 0 : static_cast<qint8>(reply.at(0));
-    if (echo != regNo) {
-        m_LastError = QStringLiteral("Invalid read command for register %1").arg(regNo);
-        return false;
-    }
-    return true;
+bool CommunicationMGR::CheckReply(const Register& a_Register, const QByteArray& a_Reply, QString* a_pError)
+{
+    const int regNo = a_Register.GetRegNo();
+    const int echo = a_Reply.isEmpty() ? 0 : static_cast<qint8>(a_Reply.at(0));
+    if (echo == regNo)
+        return true;
+    if (a_pError)
+        *a_pError = QStringLiteral("Invalid read command for register %1").arg(regNo);
+    return false;
 }
 
 QString CommunicationMGR::CreateConnectStr(QAbstractSocket* a_Socket)

@@ -45,6 +45,10 @@ public:
 
     // Bytes a read reply is expected to have.
     static int ExpectedReplyLength(const Register& a_Register);
+    // Whether a read reply answers its request: its first byte, taken as
+    // signed (0 for an empty reply), echoes the register number. On false the
+    // reason is in *a_pError.
+    static bool CheckReply(const Register& a_Register, const QByteArray& a_Reply, QString* a_pError);
 
 private slots:
     void OnSimSockHostFound();

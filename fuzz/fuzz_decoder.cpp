@@ -1,0 +1,102 @@
+// The packet decoder on a whole batch of untrusted bytes, checked against the
+// literal reference decoder of the unit tests: the same packets and photons
+// must come out, and no read may leave the batch (it is decoded in place, in
+// the fuzzer's exactly sized buffer).
+//
+// Input: one byte of settings (bit 0 loaded GMs, bit 1 global pixel mapping,
+// bits 2-4 the number of GMs modulo 5), one byte per GM (bits 0-2 ID, bit 3
+// map local pixels, bits 4-5 readout options), then the batch.
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "acquisition/collectedpackets.h"
+#include "acquisition/quorvelpacketdecoder.h"
+#include "acquisition/test_decoderreference.h"
+#include "gammamodule/gammamodules.h"
+
+using decodertest::RefGM;
+using decodertest::RefPacket;
+
+namespace {
+
+[[noreturn]] void Mismatch(const char* a_What, size_t a_Packet)
+{
+    std::fprintf(stderr, "decoder and reference differ: %s (packet %zu)\n", a_What, a_Packet);
+    std::abort();
+}
+
+void SetGMs(const std::vector<RefGM>& a_GMs, bool a_Loaded)
+{
+    const GammaModulesType type = a_Loaded ? GAMMA_MODULES_TYPE_LOADED : GAMMA_MODULES_TYPE_DEVICE;
+    GammaModules* gms = GammaModules::GetInstance();
+    auto lock = gms->AccessLock();
+    gms->Clear(GAMMA_MODULES_TYPE_DEVICE);
+    gms->Clear(GAMMA_MODULES_TYPE_LOADED);
+    for (const RefGM& ref : a_GMs) {
+        auto* gm = new GammaModule(ref.m_ID);
+        if (!gm->SetOptions(ref.m_Options) || !gm->SetReadoutOptions(ref.m_ReadoutOptions))
+            std::abort();
+        gms->AddGammaModule(type, gm);
+    }
+    gms->SetActiveGMs(type);
+}
+
+void Compare(const std::vector<RefPacket>& a_Expected, int a_Returned)
+{
+    CollectedPackets* store = CollectedPackets::GetInstance();
+    auto lock = store->AccessLock();
+    const std::deque<Packet>& packets = store->GetPackets();
+    if (packets.size() != a_Expected.size() || a_Returned != static_cast<int>(packets.size()))
+        Mismatch("packet count", packets.size());
+    qint64 photons = 0;
+    for (size_t index = 0; index < packets.size(); ++index) {
+        const Packet& actual = packets[index];
+        const RefPacket& expected = a_Expected[index];
+        if (actual.m_GMID != expected.m_GMID || actual.m_HeaderWord != expected.m_HeaderWord
+            || actual.m_HeaderByte != expected.m_HeaderByte)
+            Mismatch("packet header", index);
+        const std::vector<Photon> got(actual.begin(), actual.end());
+        if (got.size() != expected.m_Photons.size())
+            Mismatch("photon count", index);
+        for (size_t k = 0; k < got.size(); ++k) {
+            const Photon& a = got[k];
+            const Photon& e = expected.m_Photons[k];
+            if (a.m_Pixel != e.m_Pixel || a.m_Energy != e.m_Energy || a.m_TimeDetect != e.m_TimeDetect
+                || a.m_PositiveEnergy != e.m_PositiveEnergy || a.m_PositiveTimeDetect != e.m_PositiveTimeDetect)
+                Mismatch("photon", index);
+        }
+        photons += static_cast<qint64>(got.size());
+    }
+    if (store->GetNoOfPhotons() != photons)
+        Mismatch("stored photon total", packets.size());
+    store->Clear();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* a_pData, size_t a_Size)
+{
+    static QuorvelPacketDecoder* decoder = new QuorvelPacketDecoder;
+    if (a_Size < 1)
+        return 0;
+    const bool loaded = a_pData[0] & 1;
+    const bool global = a_pData[0] & 2;
+    const size_t noOfGMs = ((a_pData[0] >> 2) & 7) % 5;
+    if (a_Size < 1 + noOfGMs)
+        return 0;
+    std::vector<RefGM> gms;
+    for (size_t index = 0; index < noOfGMs; ++index) {
+        const uint8_t byte = a_pData[1 + index];
+        gms.push_back(RefGM{byte & 7, byte & 8, (byte >> 4) & 3});
+    }
+    SetGMs(gms, loaded);
+    decoder->OnPixelMappingModeChanged(global ? PIXEL_MAPPING_MODE_GLOBAL : PIXEL_MAPPING_MODE_LOCAL);
+
+    const auto* batch = reinterpret_cast<const char*>(a_pData + 1 + noOfGMs);
+    const qint64 bytes = static_cast<qint64>(a_Size - 1 - noOfGMs);
+    const int returned = decoder->Decode(batch, bytes);
+    const QByteArray copy(batch, static_cast<int>(bytes));
+    Compare(decodertest::ReferenceDecode(copy, gms, loaded, global ? 1 : 2), returned);
+    return 0;
+}
