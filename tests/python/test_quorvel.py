@@ -1,0 +1,253 @@
+"""Tests of the quorvel Python module: its surface against the public header,
+argument conversion and errors without a camera, and a whole acquisition
+against the virtual camera started as a child process."""
+import enum
+import os
+import re
+import select
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+
+import numpy as np
+
+import quorvel
+
+HEADER = os.environ.get("QUORVEL_HEADER", "")
+CAMSIM = os.environ.get("QUORVEL_CAMSIM", "")
+
+
+def header_text():
+    with open(HEADER, encoding="utf-8") as f:
+        return f.read()
+
+
+class HeaderMirrorTest(unittest.TestCase):
+    def test_every_exported_function_has_its_own_and_a_snake_case_name(self):
+        functions = re.findall(r"static [\w:]+ (\w+)\(", header_text())
+        self.assertGreater(len(functions), 100)
+        snake = {}
+        for attribute in dir(quorvel):
+            if re.fullmatch(r"[a-z][a-z0-9_]*", attribute):
+                snake.setdefault(id(getattr(quorvel, attribute)), []).append(attribute)
+        missing = [f for f in functions if not callable(getattr(quorvel, f, None))]
+        self.assertEqual(missing, [])
+        unnamed = [f for f in functions if id(getattr(quorvel, f)) not in snake]
+        self.assertEqual(unnamed, [])
+        self.assertIs(quorvel.get_no_of_gms, quorvel.GetNoOfGMs)
+        self.assertIs(quorvel.set_gm_adc1_channel, quorvel.SetGMADC1Channel)
+
+    def test_every_enumerator_has_the_value_of_the_header(self):
+        text = header_text()
+        namespaces = re.findall(r"namespace (\w+) \{(.*?)\} // namespace", text, re.S)
+        outside = re.sub(r"namespace \w+ \{.*?\} // namespace", "", text, flags=re.S)
+        checked = 0
+        for scope, body in [(quorvel, outside)] + [(getattr(quorvel, n), b) for n, b in namespaces]:
+            for name, members in re.findall(r"enum (\w+) : int \{(.*?)\};", body, re.S):
+                cls = getattr(scope, name)
+                self.assertTrue(issubclass(cls, enum.IntEnum), name)
+                for member, value in re.findall(r"(\w+) = (-?\d+)", members):
+                    self.assertEqual(cls[member], int(value), member)
+                    self.assertIs(getattr(scope, member), cls[member])
+                    checked += 1
+        self.assertGreater(checked, 100)
+
+
+class NoCameraTest(unittest.TestCase):
+    def setUp(self):
+        quorvel.close()
+
+    def tearDown(self):
+        quorvel.close()
+
+    def test_operation_failures_raise_with_the_last_error(self):
+        with self.assertRaises(quorvel.QuorvelError) as caught:
+            quorvel.get_gbe_firmware_version()
+        self.assertEqual(str(caught.exception), "System has not been initialized yet")
+        self.assertEqual(caught.exception.last_error, "System has not been initialized yet")
+        self.assertEqual(caught.exception.function, "GetGBEFirmwareVersion")
+        self.assertIsInstance(caught.exception, RuntimeError)
+
+        with self.assertRaisesRegex(quorvel.QuorvelError, "^Undefined sys token type detected$"):
+            quorvel.set_sys_token_type(quorvel.SYS_TOKEN_TYPE_UNDEFINED)
+        self.assertEqual(quorvel.get_last_error(), "Undefined sys token type detected")
+        with self.assertRaisesRegex(quorvel.QuorvelError, "^Failed to read from register 127$"):
+            quorvel.reg_read(127)
+        with self.assertRaisesRegex(quorvel.QuorvelError, "^Function requires a filename with .dat suffix$"):
+            quorvel.save_configuration("")
+
+    def test_arguments_convert_and_wrong_ones_are_refused(self):
+        self.assertIsNone(quorvel.set_sys_token_type(2))
+        token = quorvel.get_sys_token_type()
+        self.assertIs(token, quorvel.SysTokenType.SYS_TOKEN_TYPE_2)
+        self.assertIsNone(quorvel.SetPixelMappingMode(mode=quorvel.PIXEL_MAPPING_MODE_LOCAL))
+        self.assertIs(quorvel.get_pixel_mapping_mode(), quorvel.PixelMappingMode.PIXEL_MAPPING_MODE_LOCAL)
+
+        self.assertIs(quorvel.is_debug_mode_active(), False)
+        quorvel.set_debug_mode(True)
+        self.assertIs(quorvel.is_debug_mode_active(), True)
+
+        with self.assertRaises(TypeError):
+            quorvel.set_sys_token_type(quorvel.PHOTON_DATA_PIXEL)  # a member of another enumeration
+        with self.assertRaises(TypeError):
+            quorvel.reg_write(16, 256, 0)  # a byte out of range
+        with self.assertRaises(TypeError):
+            quorvel.reg_write(16, -1, 0)
+        with self.assertRaises(TypeError):
+            quorvel.set_camera_ip_address(None)
+        with self.assertRaises(TypeError):
+            quorvel.set_packet_transfer_rate(2 ** 40)
+        with self.assertRaises(TypeError):
+            quorvel.set_connect_status_function(42)
+        with self.assertRaises(ValueError):
+            quorvel.process_events(-1)
+
+    def test_close_restores_defaults_and_forgets_callbacks(self):
+        quorvel.set_debug_mode(True)
+        quorvel.set_camera_ip_address("127.0.0.1")
+        quorvel.set_connect_status_function(lambda text: None)
+        quorvel.close()
+        self.assertFalse(quorvel.is_debug_mode_active())
+        self.assertEqual(quorvel.get_camera_ip_address(), "")
+        self.assertEqual(quorvel.get_version(), quorvel.__version__)
+        self.assertEqual(quorvel.__version__, "42.1.21.49")
+
+    def test_calls_from_another_thread_are_refused(self):
+        errors = []
+
+        def call():
+            try:
+                quorvel.get_no_of_gms()
+            except quorvel.QuorvelError as error:
+                errors.append(str(error))
+
+        thread = threading.Thread(target=call)
+        thread.start()
+        thread.join()
+        self.assertEqual(errors, ["Library functions must be called from the thread of the Qt application object"])
+
+    def test_empty_collection_gives_empty_tables_with_their_fields(self):
+        photons = quorvel.photons()
+        self.assertEqual(photons.shape, (0,))
+        self.assertEqual(photons.dtype.names, ("packet", "gm_id", "header_word", "pixel", "energy",
+                                               "positive_energy", "time_detect", "positive_time_detect"))
+        self.assertEqual(quorvel.packets().dtype.names,
+                         ("packet", "gm_id", "header_word", "header_byte", "no_of_photons"))
+
+
+class VirtualCamera:
+    """quorvel-camsim as a child process on a loopback address of its own."""
+
+    def __init__(self, address, *arguments):
+        self.process = subprocess.Popen([CAMSIM, "--address", address, *arguments],
+                                        stderr=subprocess.PIPE, text=True)
+        deadline = time.monotonic() + 10
+        line = ""
+        while "listening on" not in line:
+            remaining = deadline - time.monotonic()
+            ready, _, _ = select.select([self.process.stderr], [], [], max(remaining, 0))
+            if not ready or self.process.poll() is not None:
+                self.stop()
+                raise RuntimeError("virtual camera did not start: " + line)
+            line = self.process.stderr.readline()
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.communicate(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.communicate()
+
+
+class CameraTest(unittest.TestCase):
+    ADDRESS = "127.42.12.1"
+
+    def setUp(self):
+        quorvel.close()
+        self.camera = VirtualCamera(self.ADDRESS, "--rate", "1000", "--photons-per-packet", "24")
+
+    def tearDown(self):
+        quorvel.close()
+        self.camera.stop()
+
+    def test_connect_configure_collect_and_read_the_photons(self):
+        main = threading.get_ident()
+        reports = []
+
+        def on_status(text):
+            # Delivered on this thread outside the library, so calling it is safe.
+            reports.append((threading.get_ident(), text, quorvel.get_no_of_gms()))
+
+        quorvel.set_connect_status_function(on_status)
+        quorvel.set_sys_status_function(on_status)
+        quorvel.set_host_ip_address(self.ADDRESS)
+        quorvel.set_camera_ip_address(self.ADDRESS)
+        quorvel.initialize()
+        self.assertTrue(quorvel.is_system_initialized())
+        self.assertTrue(any("System Control Socket" in text for _, text, _ in reports), reports)
+        self.assertEqual({ident for ident, _, _ in reports}, {main})
+
+        msb, lsb = quorvel.reg_read(127)
+        self.assertTrue(0 <= msb <= 255 and 0 <= lsb <= 255)
+        quorvel.start_sys()
+        self.assertTrue(quorvel.wait_until(lambda: quorvel.get_no_of_gms() == 4, timeout=5))
+
+        quorvel.set_active_gm(2)
+        self.assertEqual(quorvel.get_active_gm(), 2)
+        quorvel.set_gm_readout_mode(quorvel.GM_READOUT_MODE_SPARSIFIED)
+        self.assertIs(quorvel.get_gm_readout_mode(), quorvel.GMReadoutMode.GM_READOUT_MODE_SPARSIFIED)
+        with self.assertRaises(quorvel.QuorvelError) as caught:
+            quorvel.set_gm_readout_mode(quorvel.GM_READOUT_MODE_UNDEFINED)
+        self.assertEqual(str(caught.exception), "Undefined readout mode detected")
+
+        quorvel.start_photon_collection()
+        quorvel.process_events(0.3)
+        quorvel.stop_photon_collection()
+        # The decoder thread stores the last batch after the stop has returned.
+        self.assertTrue(quorvel.wait_until(lambda: quorvel.get_no_of_collected_packets() > 0, timeout=5))
+        self.assertTrue(any(text.startswith("Packets decoded : ") for _, text, _ in reports))
+
+        packet_count = quorvel.get_no_of_collected_packets()
+        photons = quorvel.photons()
+        packets = quorvel.packets()
+        photons = photons[photons["packet"] <= packet_count]
+        packets = packets[:packet_count]
+        self.assertEqual(len(packets), packet_count)
+        self.assertEqual(len(photons), int(packets["no_of_photons"].sum()))
+        self.assertGreater(len(photons), 0)
+
+        get = quorvel.get_photon_data
+        start = 0
+        for packet in packets:
+            number = int(packet["packet"])
+            self.assertEqual(packet["gm_id"], quorvel.get_packet_data(number, quorvel.PACKET_DATA_GM_ID))
+            self.assertEqual(packet["header_word"], quorvel.get_packet_data(number, quorvel.PACKET_DATA_HEADER_WORD))
+            self.assertEqual(packet["header_byte"], quorvel.get_packet_data(number, quorvel.PACKET_DATA_HEADER_BYTE))
+            rows = photons[start:start + int(packet["no_of_photons"])]
+            start += len(rows)
+            self.assertTrue(np.all(rows["packet"] == number))
+            self.assertTrue(np.all(rows["gm_id"] == packet["gm_id"]))
+            self.assertTrue(np.all(rows["header_word"] == packet["header_word"]))
+            expected = np.array(
+                [(get(number, i, quorvel.PHOTON_DATA_PIXEL), get(number, i, quorvel.PHOTON_DATA_ENERGY),
+                  get(number, i, quorvel.PHOTON_DATA_POSITIVE_ENERGY), get(number, i, quorvel.PHOTON_DATA_TIME_DETECT),
+                  get(number, i, quorvel.PHOTON_DATA_POSITIVE_TIME_DETECT)) for i in range(1, len(rows) + 1)],
+                dtype=np.int64).reshape(-1, 5)
+            actual = np.stack([rows["pixel"], rows["energy"], rows["positive_energy"], rows["time_detect"],
+                               rows["positive_time_detect"]], axis=1).astype(np.int64)
+            np.testing.assert_array_equal(actual, expected)
+        self.assertEqual(set(np.unique(photons["gm_id"])) <= {1, 2, 3, 4}, True)
+
+        with self.assertRaises(quorvel.QuorvelError) as caught:
+            quorvel.get_photon_data(packet_count + 1, 1, quorvel.PHOTON_DATA_PIXEL)
+        self.assertEqual(str(caught.exception), quorvel.get_last_error())
+
+        quorvel.disconnect()
+        self.assertEqual({ident for ident, _, _ in reports}, {main})
+
+
+if __name__ == "__main__":
+    unittest.main()
