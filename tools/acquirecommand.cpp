@@ -146,7 +146,7 @@ int AcquireCommand::run(const QStringList& a_Arguments)
                                                        : link.load(request.configuration, &error);
     if (!ready)
         return line.failure(error);
-    if (!request.settings.apply(&error))
+    if (!request.settings.apply(!request.configuration.isEmpty(), &error))
         return line.failure(error);
     if (interrupts.count() > 0)
         return line.failure(QStringLiteral("interrupted before collecting"));

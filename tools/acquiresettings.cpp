@@ -26,6 +26,7 @@ void AcquireSettings::add(QCommandLineParser* a_Parser)
 bool AcquireSettings::read(const QCommandLineParser& a_Parser, AcquireSettings* a_Settings, QString* a_Error)
 {
     const QString mapping = a_Parser.value(QStringLiteral("mapping"));
+    a_Settings->mappingGiven = a_Parser.isSet(QStringLiteral("mapping"));
     if (mapping == QLatin1String("global"))
         a_Settings->numbers = PixelNumbers::Camera;
     else if (mapping == QLatin1String("local"))
@@ -60,12 +61,16 @@ bool AcquireSettings::read(const QCommandLineParser& a_Parser, AcquireSettings* 
     return true;
 }
 
-bool AcquireSettings::apply(QString* a_Error) const
+bool AcquireSettings::apply(bool a_ConfigurationLoaded, QString* a_Error)
 {
     const auto fail = [a_Error](const QString& a_What) {
         *a_Error = QStringLiteral("%1: %2").arg(a_What, CameraLink::lastError());
         return false;
     };
+    if (a_ConfigurationLoaded && !mappingGiven)
+        numbers = QuorvelDll::GetPixelMappingMode() == PIXEL_MAPPING_MODE_LOCAL ? PixelNumbers::GM : PixelNumbers::Camera;
+    if (a_ConfigurationLoaded && packetRate == 0)
+        packetRate = QuorvelDll::GetPacketTransferRate();
     const PixelMappingMode mode = numbers == PixelNumbers::Camera ? PIXEL_MAPPING_MODE_GLOBAL : PIXEL_MAPPING_MODE_LOCAL;
     if (!QuorvelDll::SetPixelMappingMode(mode))
         return fail(QStringLiteral("cannot set the pixel mapping"));

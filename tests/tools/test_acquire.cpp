@@ -115,7 +115,7 @@ TEST(QuorvelAcquire, LocalPixelNumbersStillPutTheSourceOnTheRightCameraPixel)
     EXPECT_FALSE(QImage(folder.file(QStringLiteral("shown/spectrum.png"))).isNull());
 }
 
-TEST(QuorvelAcquire, SavedConfigurationLoadsBackWithItsPackets)
+TEST(QuorvelAcquire, SavedConfigurationLoadsBackAndStartsANewRun)
 {
     ScratchFolder folder;
     const ToolRun run = runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("1"),
@@ -132,6 +132,15 @@ TEST(QuorvelAcquire, SavedConfigurationLoadsBackWithItsPackets)
     EXPECT_EQ(load.value(QStringLiteral("Pixel mapping")), QStringLiteral("global"));
     EXPECT_EQ(load.number(QStringLiteral("Packets")), run.number(QStringLiteral("Packets")));
     EXPECT_EQ(load.number(QStringLiteral("Photons")), run.number(QStringLiteral("Photons")));
+
+    // A run that starts from the file keeps its packet rate and collects anew.
+    ScratchFolder again;
+    const ToolRun rerun = runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("0.5"),
+                                   QStringLiteral("--out"), again.path(), QStringLiteral("--config"),
+                                   folder.file(QStringLiteral("configuration.dat"))});
+    ASSERT_EQ(rerun.exitCode, 0) << rerun.describe().toStdString();
+    EXPECT_EQ(rerun.value(QStringLiteral("Settings")), QStringLiteral("global pixel numbers, 3000 packets/s"));
+    expectFilesMatchTheCamera(rerun, again);
 }
 
 TEST(QuorvelAcquire, CtrlCStopsTheCollectionAndKeepsWhatWasCollected)
