@@ -1,6 +1,8 @@
 // What the pictures are made from: the binary collection reader, the placing of
 // pixels on the camera, the energy histogram and the photopeak estimate.
+#include "tools/configfileheader.h"
 #include "tools/photonfile.h"
+#include "tools/plotaxis.h"
 #include "tools/photopeak.h"
 #include "tools/photontally.h"
 #include "tools/spectrumplot.h"
@@ -137,6 +139,49 @@ TEST(PhotonFile, ReadsBigEndianRecordsAndRefusesAPartialOne)
     EXPECT_TRUE(error.contains(QLatin1String("not a whole number of 11-byte records"))) << error.toStdString();
     EXPECT_EQ(partial.photons(), 0);
     EXPECT_FALSE(PhotonFile::read(folder.file(QStringLiteral("missing.dat")), &partial, &error));
+}
+
+TEST(PlotAxis, TicksAreRoundNumbersCoveringTheRange)
+{
+    EXPECT_EQ(PlotAxis::ticks(0, 2500, 10), QVector<double>({0, 250, 500, 750, 1000, 1250, 1500, 1750, 2000, 2250, 2500}));
+    EXPECT_EQ(PlotAxis::ticks(0, 590000, 6), QVector<double>({0, 100000, 200000, 300000, 400000, 500000}));
+    EXPECT_EQ(PlotAxis::ticks(0, 1, 4), QVector<double>({0, 0.25, 0.5, 0.75, 1}));
+    EXPECT_DOUBLE_EQ(PlotAxis::niceCeiling(2376), 2400);
+    EXPECT_DOUBLE_EQ(PlotAxis::niceCeiling(581890), 590000);
+    EXPECT_DOUBLE_EQ(PlotAxis::niceCeiling(7), 7);
+    EXPECT_EQ(PlotAxis::label(12500, 2500), QStringLiteral("12,500"));
+    EXPECT_EQ(PlotAxis::label(0.25, 0.25), QStringLiteral("0.25"));
+}
+
+TEST(ConfigFileHeader, ReadsTheCameraAddressAndRefusesOtherFiles)
+{
+    tooltest::ScratchFolder folder;
+    const auto write = [&](const QString& a_Name, const QByteArray& a_Bytes) {
+        QFile file(folder.file(a_Name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(a_Bytes);
+        return file.fileName();
+    };
+    ConfigFileHeader header;
+    QString error;
+    // Magic, format 6, stream 15, then "10.0.0.2" with its length counting the zero.
+    const QByteArray head = QByteArray::fromHex("0000beef000000060000000f00000009");
+    ASSERT_TRUE(ConfigFileHeader::read(write(QStringLiteral("good.dat"), head + QByteArray("10.0.0.2", 9) + "rest"),
+                                       &header, &error))
+        << error.toStdString();
+    EXPECT_EQ(header.formatVersion, 6);
+    EXPECT_EQ(header.cameraAddress, QStringLiteral("10.0.0.2"));
+
+    EXPECT_FALSE(ConfigFileHeader::read(write(QStringLiteral("magic.dat"), QByteArray::fromHex("0000beee") + head.mid(4)),
+                                        &header, &error));
+    EXPECT_TRUE(error.endsWith(QLatin1String("is not a configuration file")));
+    // A length far beyond the file, and an address without its zero, are refused.
+    EXPECT_FALSE(ConfigFileHeader::read(write(QStringLiteral("long.dat"), head.left(12) + QByteArray::fromHex("7fffffff") + "10."),
+                                        &header, &error));
+    EXPECT_TRUE(error.endsWith(QLatin1String("bad camera address field")));
+    EXPECT_FALSE(ConfigFileHeader::read(write(QStringLiteral("zero.dat"), head + "10.0.0.23"), &header, &error));
+    EXPECT_FALSE(ConfigFileHeader::read(write(QStringLiteral("short.dat"), head.left(6)), &header, &error));
+    EXPECT_FALSE(ConfigFileHeader::read(folder.file(QStringLiteral("missing.dat")), &header, &error));
 }
 
 } // namespace

@@ -1,0 +1,125 @@
+// Command-line options turned into camera and run settings, and the refusals a
+// user sees for values that make no sense.
+#include "tools/acquiresettings.h"
+#include "tools/cameraoptions.h"
+#include "tools/camsimoptions.h"
+
+#include <gtest/gtest.h>
+
+using namespace tool;
+
+namespace {
+
+// Parses a_Arguments with the options of `quorvel acquire`; false and the message
+// on a refusal.
+bool parseAcquire(const QStringList& a_Arguments, CameraOptions* a_Camera, AcquireSettings* a_Settings,
+                  QString* a_Error)
+{
+    QCommandLineParser parser;
+    CameraOptions::add(&parser, true);
+    AcquireSettings::add(&parser);
+    if (!parser.parse(QStringList {QStringLiteral("quorvel")} + a_Arguments)) {
+        *a_Error = parser.errorText();
+        return false;
+    }
+    return CameraOptions::read(parser, true, a_Camera, a_Error) && AcquireSettings::read(parser, a_Settings, a_Error);
+}
+
+QString refusal(const QStringList& a_Arguments)
+{
+    CameraOptions camera;
+    AcquireSettings settings;
+    QString error;
+    EXPECT_FALSE(parseAcquire(a_Arguments, &camera, &settings, &error)) << a_Arguments.join(' ').toStdString();
+    return error;
+}
+
+TEST(ToolOptions, VirtualCameraOptionsBecomeItsSettings)
+{
+    CameraOptions camera;
+    AcquireSettings settings;
+    QString error;
+    ASSERT_TRUE(parseAcquire({QStringLiteral("--point"), QStringLiteral("5.5,16.5"), QStringLiteral("--point"),
+                              QStringLiteral("1,2,1.5,3"), QStringLiteral("--peak"), QStringLiteral("1500,90"),
+                              QStringLiteral("--gms"), QStringLiteral("2,4"), QStringLiteral("--seed"),
+                              QStringLiteral("7"), QStringLiteral("--mapping"), QStringLiteral("local"),
+                              QStringLiteral("--readout-options"), QStringLiteral("0x3")},
+                             &camera, &settings, &error))
+        << error.toStdString();
+    EXPECT_TRUE(camera.isEmbedded());
+    const camsim::CameraConfig& config = camera.virtualCamera;
+    // A point without --source means a point source.
+    EXPECT_EQ(config.source.kind, camsim::SourceKind::Points);
+    ASSERT_EQ(config.source.points.size(), 2);
+    EXPECT_DOUBLE_EQ(config.source.points[0].column, 5.5);
+    EXPECT_DOUBLE_EQ(config.source.points[0].row, 16.5);
+    EXPECT_DOUBLE_EQ(config.source.points[0].sigma, 0.7);
+    EXPECT_DOUBLE_EQ(config.source.points[1].sigma, 1.5);
+    EXPECT_DOUBLE_EQ(config.source.points[1].weight, 3.0);
+    EXPECT_DOUBLE_EQ(config.source.peakAdc, 1500.0);
+    EXPECT_DOUBLE_EQ(config.source.fwhmAdc, 90.0);
+    EXPECT_EQ(config.gmIds, QVector<int>({2, 4}));
+    EXPECT_EQ(config.seed, 7u);
+    EXPECT_EQ(settings.numbers, PixelNumbers::GM);
+    EXPECT_TRUE(settings.mappingGiven);
+    EXPECT_EQ(settings.readoutOptions, 3);
+    EXPECT_EQ(settings.packetRate, 0);
+
+    // The defaults: a flood and global pixel numbers.
+    CameraOptions plain;
+    AcquireSettings defaults;
+    ASSERT_TRUE(parseAcquire({}, &plain, &defaults, &error));
+    EXPECT_EQ(plain.virtualCamera.source.kind, camsim::SourceKind::Flood);
+    EXPECT_EQ(defaults.numbers, PixelNumbers::Camera);
+    EXPECT_FALSE(defaults.mappingGiven);
+}
+
+TEST(ToolOptions, NonsenseIsRefusedWithTheOptionNamed)
+{
+    EXPECT_TRUE(refusal({QStringLiteral("--point"), QStringLiteral("23,1")}).startsWith(QLatin1String("bad --point 23,1")));
+    EXPECT_TRUE(refusal({QStringLiteral("--point"), QStringLiteral("1,1,0")}).startsWith(QLatin1String("bad --point")));
+    EXPECT_TRUE(refusal({QStringLiteral("--peak"), QStringLiteral("2000")}).startsWith(QLatin1String("bad --peak")));
+    EXPECT_TRUE(refusal({QStringLiteral("--bars"), QStringLiteral("1,2,3")}).startsWith(QLatin1String("bad --bars")));
+    EXPECT_TRUE(refusal({QStringLiteral("--gms"), QStringLiteral("1,1")}).startsWith(QLatin1String("bad --gms")));
+    EXPECT_TRUE(refusal({QStringLiteral("--gms"), QStringLiteral("5")}).startsWith(QLatin1String("bad --gms")));
+    EXPECT_TRUE(refusal({QStringLiteral("--source"), QStringLiteral("moon")}).startsWith(QLatin1String("unknown --source")));
+    EXPECT_EQ(refusal({QStringLiteral("--peak-share"), QStringLiteral("0.8"), QStringLiteral("--compton-share"),
+                       QStringLiteral("0.3")}),
+              QStringLiteral("--peak-share and --compton-share together exceed 1"));
+    EXPECT_TRUE(refusal({QStringLiteral("--mapping"), QStringLiteral("sideways")}).startsWith(QLatin1String("unknown --mapping")));
+    EXPECT_TRUE(refusal({QStringLiteral("--readout-options"), QStringLiteral("4")}).startsWith(QLatin1String("bad --readout-options")));
+    EXPECT_TRUE(refusal({QStringLiteral("--packet-rate"), QStringLiteral("fast")}).startsWith(QLatin1String("bad --packet-rate")));
+    // A real camera needs both addresses, and takes no virtual camera options.
+    EXPECT_TRUE(refusal({QStringLiteral("--camera"), QStringLiteral("10.0.0.2")}).startsWith(QLatin1String("--camera needs --host")));
+    EXPECT_TRUE(refusal({QStringLiteral("--host"), QStringLiteral("10.0.0.1")}).startsWith(QLatin1String("--host needs --camera")));
+    EXPECT_TRUE(refusal({QStringLiteral("--camera"), QStringLiteral("camera.local"), QStringLiteral("--host"),
+                         QStringLiteral("10.0.0.1")})
+                    .contains(QLatin1String("is not an IPv4 address")));
+    EXPECT_EQ(refusal({QStringLiteral("--camera"), QStringLiteral("10.0.0.2"), QStringLiteral("--host"),
+                       QStringLiteral("10.0.0.1"), QStringLiteral("--seed"), QStringLiteral("3")}),
+              QStringLiteral("--seed applies to the virtual camera only, not with --camera"));
+}
+
+TEST(ToolOptions, StandaloneCameraTakesAddressRateAndPacketShape)
+{
+    QCommandLineParser parser;
+    CamsimOptions::add(&parser, CamsimOptions::Standalone);
+    ASSERT_TRUE(parser.parse({QStringLiteral("quorvel"), QStringLiteral("--address"), QStringLiteral("127.0.0.9"),
+                              QStringLiteral("--rate"), QStringLiteral("max"), QStringLiteral("--photons-per-packet"),
+                              QStringLiteral("20"), QStringLiteral("--packets-per-datagram"), QStringLiteral("3")}));
+    camsim::CameraConfig config;
+    QString error;
+    ASSERT_TRUE(CamsimOptions::read(parser, CamsimOptions::Standalone, &config, &error)) << error.toStdString();
+    EXPECT_EQ(config.address, QStringLiteral("127.0.0.9"));
+    EXPECT_EQ(config.rateOverride, -1);
+    EXPECT_EQ(config.photonsPerPacket, 20);
+    EXPECT_EQ(config.packetsPerDatagram, 3);
+
+    QCommandLineParser bad;
+    CamsimOptions::add(&bad, CamsimOptions::Standalone);
+    ASSERT_TRUE(bad.parse({QStringLiteral("quorvel"), QStringLiteral("--rate"), QStringLiteral("-5")}));
+    EXPECT_FALSE(CamsimOptions::read(bad, CamsimOptions::Standalone, &config, &error));
+    EXPECT_TRUE(error.startsWith(QLatin1String("bad --rate -5")));
+}
+
+} // namespace
