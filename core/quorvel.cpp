@@ -69,7 +69,11 @@ void Quorvel::SetupSlots()
     m_WorkerMGR.SetReadBufferConsumer(&m_PacketDecoder, &QuorvelPacketDecoder::DecodeReadBuffer);
     connect(&m_PacketDecoder, &QuorvelPacketDecoder::decodingPackets, this, &Quorvel::OnDecodingPackets);
     connect(&m_PacketDecoder, &QuorvelPacketDecoder::packetsDecoded, this, &Quorvel::OnPacketsDecoded);
-    // The connections to and from m_PacketOperations join here with the file operations.
+    connect(this, &Quorvel::packetSaveRequested, &m_PacketOperations, &PacketOperations::SaveFile);
+    connect(this, &Quorvel::packetSaveCancelRequested, &m_PacketOperations, &PacketOperations::OnOperationCancelled);
+    connect(&m_PacketOperations, &PacketOperations::errorDuringOperation, this, &Quorvel::OnOperationError);
+    connect(&m_PacketOperations, &PacketOperations::progressUpdate, this, &Quorvel::OnOperationProgress);
+    connect(&m_PacketOperations, &PacketOperations::savePacketsComplete, this, &Quorvel::OnOperationComplete);
     connect(this, &Quorvel::collectStopped, &m_WorkerMGR, &QuorvelWorkerMGR::collectStopped);
     connect(this, &Quorvel::bufferSizeChangeRequest, &m_WorkerMGR, &QuorvelWorkerMGR::bufferSizeChangeRequest);
 }

@@ -7,6 +7,7 @@
 //   quorvelgm.cpp         gamma modules: active GM, settings, all-GMs pass, GM registers
 //   quorvelasic.cpp       ASICs: channel selection, settings, fan-outs, ASIC images
 //   quorvelcollection.cpp initialisation, photon collection, buffers, collected data
+//   quorvelfiles.cpp      configuration file, loaded GMs, CSV and binary export
 #ifndef QUORVEL_QUORVEL_H
 #define QUORVEL_QUORVEL_H
 
@@ -16,6 +17,7 @@
 #include "gammamodule/gmtypes.h"
 #include "acquisition/quorvelpacketdecoder.h"
 #include "acquisition/quorvelworkermgr.h"
+#include "files/packetoperations.h"
 
 #include <QObject>
 #include <QString>
@@ -26,6 +28,8 @@
 
 class ASIC;
 class GammaModule;
+struct ParsedGM;
+struct ParsedPackets;
 
 class Quorvel : public QObject
 {
@@ -99,6 +103,16 @@ public:
     // Limit of every wait for another thread (10000 ms): the final batch, a
     // buffer resize, the worker start-up. Not exported; tests shorten it.
     void SetWaitTimeout(int a_Ms);
+
+    // Configuration file, loaded GMs, collection export (quorvelfiles.cpp)
+    bool SaveCurrentData(const QString& a_FileName);
+    bool LoadData(const QString& a_FileName);
+    int GetNoOfLoadedGMs() const;
+    bool CopyLoadedGMToGM(int a_LoadedGM, int a_GMID);
+    void ClearLoadedGMs();
+    bool SaveCollection(const QString& a_FileName);
+    bool SaveBinaryCollection(const QString& a_FileName);
+    void CancelPacketSave();
 
     // Gamma modules: selection, settings, register writers, camera access (quorvelgm.cpp)
     bool SetActiveGM(int a_GMID);
@@ -227,12 +241,12 @@ public:
     bool ReloadASIC();
 
 signals:
-    // packetSaveRequested(QString) and packetSaveCancelRequested() join after
-    // pixelMappingModeChanged with the file operations.
     void portSet();
     void collectStopped();
     void bufferSizeChangeRequest(qint64 a_Bytes);
     void pixelMappingModeChanged(PixelMappingMode a_Mode);
+    void packetSaveRequested(QString a_FileName);
+    void packetSaveCancelRequested();
 
 private slots:
     void OnStatusUpdate(QString a_Status);
@@ -255,6 +269,11 @@ private:
     // Helpers of initialisation and collection (quorvelcollection.cpp)
     void StartCollectionThreads();
     bool FailInit();
+
+    // Helpers of loading a configuration file (quorvelfiles.cpp)
+    bool LoadDataFromFile(const QString& a_FileName);
+    bool LoadGammaModules(const std::vector<ParsedGM>& a_Records);
+    bool LoadPackets(const ParsedPackets& a_Packets);
 
     // Helpers of the GM and ASIC operations (quorvelgm.cpp, quorvelasic.cpp)
     bool FailOp(const QString& a_Message);
@@ -302,7 +321,7 @@ private:
     int m_ActiveChannel = 1;
     int m_SysControlBits = 0; // bit 0 started (PWR_ON), bit 1 collecting (COLLECT)
     CameraUpdateMode m_CameraUpdateMode = CAMERA_UPDATE_MODE_DEFERRED;
-    // m_PacketOperations joins here with the file operations.
+    PacketOperations m_PacketOperations;
     QThread m_PacketOperationsThread;
     int m_WaitTimeoutMs = 10000;
 };

@@ -95,9 +95,11 @@ void Quorvel::StartCollectionThreads()
             m_PacketDecoder.moveToThread(&m_PacketDecoderThread);
         m_PacketDecoderThread.start(QThread::HighestPriority);
     }
-    // m_PacketOperations moves to its thread here with the file operations.
-    if (!m_PacketOperationsThread.isRunning())
+    if (!m_PacketOperationsThread.isRunning()) {
+        if (m_PacketOperations.thread() != &m_PacketOperationsThread)
+            m_PacketOperations.moveToThread(&m_PacketOperationsThread);
         m_PacketOperationsThread.start(QThread::HighestPriority);
+    }
 }
 
 bool Quorvel::IsInitialized() const

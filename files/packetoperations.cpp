@@ -8,6 +8,11 @@
 #include "acquisition/collectedpackets.h"
 #include "files/collectionformat.h"
 
+namespace {
+// Lines are written in pieces of about this size.
+constexpr size_t WRITE_PIECE = 1 << 20;
+} // namespace
+
 const char* const PacketOperations::OPEN_ERROR_TEXT = "Failed to open file to save packets to";
 const char* const PacketOperations::WRITE_ERROR_TEXT = "An error occurred when writing to the file";
 
@@ -42,7 +47,8 @@ void PacketOperations::Save(const QString& a_FileName)
     const auto lock = store->AccessLock();
 
     QFile file(a_FileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Lines are gathered here and written in large pieces.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         emit errorDuringOperation(QString::fromLatin1(OPEN_ERROR_TEXT));
         emit savePacketsComplete();
         return;
@@ -52,16 +58,22 @@ void PacketOperations::Save(const QString& a_FileName)
     bool writeFailed = false;
     int lastProgress = 0;
     std::string lines;
-    for (int index = 0; index < count; ++index) {
-        if (m_Cancelled)
-            break;
-        lines.clear();
-        CollectionFormat::AppendCsvLines(*store->GetPacket(index), &lines);
+    lines.reserve(WRITE_PIECE + 64 * 1024);
+    auto writeLines = [&] {
         const qint64 size = static_cast<qint64>(lines.size());
-        if (size > 0 && file.write(lines.data(), size) != size) {
+        const bool written = size == 0 || file.write(lines.data(), size) == size;
+        lines.clear();
+        if (!written) {
             writeFailed = true;
             emit errorDuringOperation(QString::fromLatin1(WRITE_ERROR_TEXT));
         }
+    };
+    for (int index = 0; index < count; ++index) {
+        if (m_Cancelled)
+            break;
+        CollectionFormat::AppendCsvLines(*store->GetPacket(index), &lines);
+        if (lines.size() >= WRITE_PIECE)
+            writeLines();
         const int progress = static_cast<int>(static_cast<double>(index) / count * 100.0);
         if (progress != lastProgress)
             emit progressUpdate(progress);
@@ -69,15 +81,14 @@ void PacketOperations::Save(const QString& a_FileName)
         // A queued cancel request is handled here, between two packets.
         QCoreApplication::processEvents();
     }
-    if (!m_Cancelled)
+    if (!m_Cancelled) {
+        writeLines();
         emit progressUpdate(100);
-
-    // The file's buffer reaches the disk here; a failure now loses lines as well.
-    const bool flushed = file.flush();
+    }
     file.close();
     if (m_Cancelled)
         file.remove();
-    else if (!flushed && !writeFailed)
+    else if (file.error() != QFileDevice::NoError && !writeFailed)
         emit errorDuringOperation(QString::fromLatin1(WRITE_ERROR_TEXT));
     emit savePacketsComplete();
 }

@@ -290,6 +290,8 @@ public:
     // Gamma modules (a GM ID is 1-based)
     static bool GetGMFirmwareVersion(int* a_Version);
     static int GetNoOfGMs();
+    static int GetNoOfLoadedGMs();
+    static bool CopyLoadedGMToGM(int a_LoadedGMID, int a_GMID);
     static bool SetDefaultGM(int a_GMID);
     static bool GetDefaultGM(int* a_GMID);
     static bool SetActiveGM(int a_GMID);
@@ -395,6 +397,14 @@ public:
     static bool SetAnodeChannelNegativePulseThresholdTrimStep(int a_Step);
     static bool GetAnodeChannelNegativePulseThresholdTrimStep(int a_Channel, int* a_Step);
     static bool SendASICChannelData();
+
+    // Files: the configuration file (suffix "dat"), the photon exports as CSV
+    // (suffix "csv", saved in the background) and as binary records ("dat")
+    static bool SaveConfiguration(const char* a_FileName);
+    static bool LoadConfiguration(const char* a_FileName);
+    static bool SaveCollection(const char* a_FileName);
+    static bool SaveBinaryCollection(const char* a_FileName);
+    static void CancelPacketSave();
 };
 
 #endif // QUORVELDLL_H
