@@ -14,7 +14,7 @@
 #endif
 
 // System configuration
-enum MBMultiplexerAddrType {
+enum MBMultiplexerAddrType : int {
     MB_MULTIPLEXER_ADDR_TYPE_UNDEFINED = -1,
     MB_MULTIPLEXER_ADDR_TYPE_0 = 0,
     MB_MULTIPLEXER_ADDR_TYPE_1 = 1,
@@ -22,26 +22,26 @@ enum MBMultiplexerAddrType {
     MB_MULTIPLEXER_ADDR_TYPE_3 = 3
 };
 
-enum SysTokenType {
+enum SysTokenType : int {
     SYS_TOKEN_TYPE_UNDEFINED = 0,
     SYS_TOKEN_TYPE_1 = 1,
     SYS_TOKEN_TYPE_2 = 2
 };
 
-enum PixelMappingMode {
+enum PixelMappingMode : int {
     PIXEL_MAPPING_MODE_GLOBAL = 1,
     PIXEL_MAPPING_MODE_LOCAL = 2
 };
 
 // Collected data selectors
-enum PacketData {
+enum PacketData : int {
     PACKET_DATA_GM_ID = 1,
     PACKET_DATA_HEADER_WORD = 2,
     PACKET_DATA_HEADER_BYTE = 3,
     PACKET_DATA_NO_OF_PHOTONS = 4
 };
 
-enum PhotonData {
+enum PhotonData : int {
     PHOTON_DATA_PIXEL = 1,
     PHOTON_DATA_ENERGY = 2,
     PHOTON_DATA_POSITIVE_ENERGY = 3,
@@ -50,46 +50,46 @@ enum PhotonData {
 };
 
 // ASIC channel settings
-enum Signal {
+enum Signal : int {
     SIGNAL_UNDEFINED = 0,
     SIGNAL_1 = 1,
     SIGNAL_2 = 2
 };
 
 namespace CathodeChannel {
-enum ShapedTimingSignal {
+enum ShapedTimingSignal : int {
     SHAPED_TIMING_SIGNAL_UNDEFINED = 0,
     SHAPED_TIMING_SIGNAL_1 = 1,
     SHAPED_TIMING_SIGNAL_2 = 2
 };
 
-enum TimingMode {
+enum TimingMode : int {
     TIMING_MODE_UNDEFINED = 0,
     TIMING_MODE_1 = 1,
     TIMING_MODE_2 = 2,
     TIMING_MODE_3 = 3
 };
 
-enum InternalLeakageCurrentGenerator {
+enum InternalLeakageCurrentGenerator : int {
     CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_UNDEFINED = 0,
     CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_1 = 1,
     CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2 = 2
 };
 } // namespace CathodeChannel
 
-enum TestPulseEdge {
+enum TestPulseEdge : int {
     TEST_PULSE_EDGE_UNDEFINED = 0,
     TEST_PULSE_EDGE_1 = 1,
     TEST_PULSE_EDGE_2 = 2
 };
 
-enum TestModeInput {
+enum TestModeInput : int {
     TEST_MODE_INPUT_UNDEFINED = 0,
     TEST_MODE_INPUT_1 = 1,
     TEST_MODE_INPUT_2 = 2
 };
 
-enum TimingChannelsShaperPeakingTime {
+enum TimingChannelsShaperPeakingTime : int {
     TIMING_CHANNELS_SHAPER_PEAKING_TIME_UNDEFINED = 0,
     TIMING_CHANNELS_SHAPER_PEAKING_TIME_1 = 1,
     TIMING_CHANNELS_SHAPER_PEAKING_TIME_2 = 2,
@@ -98,12 +98,12 @@ enum TimingChannelsShaperPeakingTime {
 };
 
 // ASIC global settings
-enum ChannelType {
+enum ChannelType : int {
     CHANNEL_TYPE_ANODE = 0,
     CHANNEL_TYPE_CATHODE = 1
 };
 
-enum ChannelThresholdType {
+enum ChannelThresholdType : int {
     CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_PRIMARY_BIPOLAR = 0,
     CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_UNIPOLAR = 1,
     CHANNEL_THRESHOLD_TYPE_CATHODE_ENERGY = 2,
@@ -111,20 +111,20 @@ enum ChannelThresholdType {
     CHANNEL_THRESHOLD_TYPE_ANODE_POSITIVE_ENERGY = 4
 };
 
-enum CathodeTimingChannelType {
+enum CathodeTimingChannelType : int {
     CATHODE_TIMING_CHANNEL_TYPE_FIRST_MULTI_THRESHOLD = 0,
     CATHODE_TIMING_CHANNEL_TYPE_SECOND_MULTI_THRESHOLD = 1,
     CATHODE_TIMING_CHANNEL_TYPE_THIRD_MULTI_THRESHOLD = 2,
     CATHODE_TIMING_CHANNEL_TYPE_UNIPOLAR = 3
 };
 
-enum TimingChannelUnipolarGain {
+enum TimingChannelUnipolarGain : int {
     TIMING_CHANNEL_UNIPOLAR_GAIN_UNDEFINED = 0,
     TIMING_CHANNEL_UNIPOLAR_GAIN_27MV = 1,
     TIMING_CHANNEL_UNIPOLAR_GAIN_81MV = 2
 };
 
-enum TimingChannelBipolarGain {
+enum TimingChannelBipolarGain : int {
     TIMING_CHANNEL_BIPOLAR_GAIN_UNDEFINED = 0,
     TIMING_CHANNEL_BIPOLAR_GAIN_21MV = 1,
     TIMING_CHANNEL_BIPOLAR_GAIN_55MV = 2,
@@ -132,25 +132,25 @@ enum TimingChannelBipolarGain {
     TIMING_CHANNEL_BIPOLAR_GAIN_164MV = 4
 };
 
-enum GMASICReadoutMode {
+enum GMASICReadoutMode : int {
     GMASIC_READOUT_MODE_UNDEFINED = 0,
     GMASIC_READOUT_MODE_1 = 1,
     GMASIC_READOUT_MODE_2 = 2
 };
 
-enum ChannelGain {
+enum ChannelGain : int {
     CHANNEL_GAIN_UNDEFINED = 0,
     CHANNEL_GAIN_1 = 1,
     CHANNEL_GAIN_2 = 2
 };
 
-enum InternalLeakageCurrentGenerator {
+enum InternalLeakageCurrentGenerator : int {
     INTERNAL_LEAKAGE_CURRENT_GENERATOR_UNDEFINED = 0,
     INTERNAL_LEAKAGE_CURRENT_GENERATOR_1 = 1,
     INTERNAL_LEAKAGE_CURRENT_GENERATOR_2 = 2
 };
 
-enum MultipleFiringSuppressionTime {
+enum MultipleFiringSuppressionTime : int {
     MULTIPLE_FIRING_SUPPRESSION_TIME_UNDEFINED = 0,
     MULTIPLE_FIRING_SUPPRESSION_TIME_1 = 1,
     MULTIPLE_FIRING_SUPPRESSION_TIME_2 = 2,
@@ -158,13 +158,13 @@ enum MultipleFiringSuppressionTime {
     MULTIPLE_FIRING_SUPPRESSION_TIME_4 = 4
 };
 
-enum CathodeTestClockType {
+enum CathodeTestClockType : int {
     CATHODE_TEST_CLOCK_TYPE_UNDEFINED = 0,
     CATHODE_TEST_CLOCK_TYPE_1 = 1,
     CATHODE_TEST_CLOCK_TYPE_2 = 2
 };
 
-enum AnalogOutput {
+enum AnalogOutput : int {
     ANALOG_OUTPUT_UNDEFINED = 0,
     ANALOG_OUTPUT_1 = 1,
     ANALOG_OUTPUT_2 = 2,
@@ -174,7 +174,7 @@ enum AnalogOutput {
     ANALOG_OUTPUT_ANODE_CHANNEL = 6
 };
 
-enum CathodeEnergyTiming {
+enum CathodeEnergyTiming : int {
     CATHODE_ENERGY_TIMING_UNDEFINED = 0,
     CATHODE_ENERGY_TIMING_1 = 1,
     CATHODE_ENERGY_TIMING_2 = 2,
@@ -182,7 +182,7 @@ enum CathodeEnergyTiming {
     CATHODE_ENERGY_TIMING_4 = 4
 };
 
-enum DACS {
+enum DACS : int {
     DACS_UNDEFINED = 0,
     DACS_1 = 1,
     DACS_2 = 2,
@@ -196,26 +196,26 @@ enum DACS {
 };
 
 // ASIC operations
-enum ChannelUpdateType {
+enum ChannelUpdateType : int {
     CHANNEL_UPDATE_TYPE_SINGLE = 0,
     CHANNEL_UPDATE_TYPE_ALL = 1
 };
 
 // Gamma modules
-enum GMReadoutMode {
+enum GMReadoutMode : int {
     GM_READOUT_MODE_UNDEFINED = 0,
     GM_READOUT_MODE_READ_ALL = 1,
     GM_READOUT_MODE_SPARSIFIED = 2
 };
 
-enum GMCathodeMode {
+enum GMCathodeMode : int {
     GM_CATHODE_MODE_UNDEFINED = 0,
     GM_CATHODE_MODE_UNIPOLAR = 1,
     GM_CATHODE_MODE_MULTI_THRESHOLD = 2,
     GM_CATHODE_MODE_BIPOLAR = 3
 };
 
-enum GMPulserFrequency {
+enum GMPulserFrequency : int {
     GM_PULSER_FREQUENCY_UNDEFINED = 0,
     GM_PULSER_FREQUENCY_100HZ = 1,
     GM_PULSER_FREQUENCY_1KHZ = 2,
@@ -223,13 +223,13 @@ enum GMPulserFrequency {
     GM_PULSER_FREQUENCY_100KHZ = 4
 };
 
-enum GMUpdateType {
+enum GMUpdateType : int {
     GM_UPDATE_TYPE_UNDEFINED = 0,
     GM_UPDATE_TYPE_ACTIVE_GM = 1,
     GM_UPDATE_TYPE_ALL_GMS = 2
 };
 
-enum CameraUpdateMode {
+enum CameraUpdateMode : int {
     CAMERA_UPDATE_MODE_UNDEFINED = 0,
     CAMERA_UPDATE_MODE_DEFERRED = 1,
     CAMERA_UPDATE_MODE_IMMEDIATE = 2
