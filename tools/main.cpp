@@ -35,8 +35,8 @@ const Command commands[] = {
 
 QtMessageHandler g_DefaultHandler = nullptr;
 
-// The offscreen platform complains about a missing XDG_RUNTIME_DIR, which only
-// matters to programs with windows; everything else goes to Qt's own handler.
+// Qt's platform complains about a missing XDG_RUNTIME_DIR, which only matters
+// to programs with windows; everything else goes to Qt's own handler.
 void filterMessages(QtMsgType a_Type, const QMessageLogContext& a_Context, const QString& a_Text)
 {
     if (a_Type == QtWarningMsg && a_Text.startsWith(QLatin1String("QStandardPaths:")))
@@ -65,12 +65,12 @@ int main(int argc, char** argv)
         if (name == QLatin1String(command.name))
             chosen = &command;
 
-    // The pictures are drawn on images, never shown: the offscreen platform gives
-    // fonts without a display.
+    // The pictures are drawn on images, never shown: the minimal platform with
+    // fonts needs no display (and, unlike the offscreen one, frees its screen).
     std::unique_ptr<QCoreApplication> app;
     if (chosen && chosen->pictures) {
         g_DefaultHandler = qInstallMessageHandler(filterMessages);
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", "minimal:enable_fonts");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);

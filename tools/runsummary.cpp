@@ -36,10 +36,16 @@ void RunSummary::print() const
         table.add(QStringLiteral("GM %1").arg(gm), QStringLiteral("%1 photons in %2 packets")
                                                       .arg(Terminal::grouped(monitor.photonsOfGM(gm)),
                                                            Terminal::grouped(monitor.packetsOfGM(gm))));
-    if (virtualCamera)
+    if (virtualCamera) {
+        const qint64 sentPackets = virtualCamera->packetsSent();
+        const qint64 sentPhotons = virtualCamera->photonsSent();
         table.add(QStringLiteral("Camera sent"), QStringLiteral("%1 packets, %2 photons")
-                                                     .arg(Terminal::grouped(virtualCamera->packetsSent()),
-                                                          Terminal::grouped(virtualCamera->photonsSent())));
+                                                     .arg(Terminal::grouped(sentPackets), Terminal::grouped(sentPhotons)));
+        if (sentPackets != monitor.packets() || sentPhotons != monitor.photons())
+            table.add(QStringLiteral("Not collected"), QStringLiteral("%1 packets, %2 photons of those sent")
+                                                           .arg(Terminal::grouped(sentPackets - monitor.packets()),
+                                                                Terminal::grouped(sentPhotons - monitor.photons())));
+    }
     if (LibraryEvents::droppedDatagrams() > 0)
         table.add(QStringLiteral("Datagrams lost"), Terminal::grouped(LibraryEvents::droppedDatagrams()));
     for (const QString& text : LibraryEvents::dataLostTexts())
