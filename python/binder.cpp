@@ -7,7 +7,8 @@ namespace quorvelpy {
 
 namespace {
 py::handle errorType;
-}
+bool used = false;
+} // namespace
 
 void bindErrorType(py::module_& a_Module)
 {
@@ -39,6 +40,12 @@ void checkClientThread(const char* a_Function)
         raiseError(a_Function, "The Qt application object has gone");
     if (QThread::currentThread() != app->thread())
         raiseError(a_Function, "Library functions must be called from the thread of the Qt application object");
+    used = true;
+}
+
+bool libraryUsed()
+{
+    return used;
 }
 
 } // namespace quorvelpy

@@ -25,6 +25,8 @@ void bindErrorType(py::module_& a_Module);
 [[noreturn]] void raiseError(const char* a_Function, const std::string& a_Text);
 // Refuses a call from any thread but the Qt application's, where the library lives.
 void checkClientThread(const char* a_Function);
+// Whether any call has reached the library (so there may be a controller to close).
+bool libraryUsed();
 
 namespace detail {
 

@@ -34,7 +34,8 @@ void createApplication()
 // then drop the application object if the module made it.
 void shutDown()
 {
-    if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
+    if (libraryUsed() && QCoreApplication::instance()
+        && QThread::currentThread() == QCoreApplication::instance()->thread())
         QuorvelDll::Close();
     CallbackQueue::GetInstance().Forget();
     delete ownApplication;

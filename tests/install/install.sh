@@ -23,9 +23,19 @@ done
 soname=$(objdump -p "$prefix/$libdir/libQuorvelSharedLib.so" | awk '/SONAME/ { print $2 }')
 [ "$soname" = libQuorvelSharedLib.so.42 ] || { echo "soname is '$soname'"; exit 1; }
 # The installed tool must find the installed library, not the build tree's.
-ldd "$prefix/bin/quorvel" | grep -q "=> $prefix/$libdir/libQuorvelSharedLib.so.42" ||
+loaded=$(ldd "$prefix/bin/quorvel" | awk '/libQuorvelSharedLib/ { print $3 }')
+[ -n "$loaded" ] && [ "$(readlink -f "$loaded")" = "$(readlink -f "$prefix/$libdir/libQuorvelSharedLib.so.42")" ] ||
     { echo "bin/quorvel does not load the installed library:"; ldd "$prefix/bin/quorvel"; exit 1; }
 if grep -rq "$(cd "$build" && pwd)" "$prefix/$libdir/cmake" "$prefix/$libdir/pkgconfig"; then
     echo "installed package files point into the build tree"; exit 1
+fi
+# The installed Python module, when built, must load the installed library.
+module=$(find "$prefix" -name 'quorvel.*.so' | head -n 1)
+if [ -n "$module" ]; then
+    PYTHONPATH=$(dirname "$module") /usr/bin/python3 -c '
+import sys, quorvel
+maps = open("/proc/self/maps").read()
+sys.exit(0 if sys.argv[1] + "/libQuorvelSharedLib.so.42" in maps and quorvel.get_version() == "42.1.21.49" else 1)
+' "$prefix/$libdir" || { echo "installed Python module does not load the installed library"; exit 1; }
 fi
 echo "installed into $prefix"

@@ -17,6 +17,8 @@ import quorvel
 
 HEADER = os.environ.get("QUORVEL_HEADER", "")
 CAMSIM = os.environ.get("QUORVEL_CAMSIM", "")
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+EXAMPLE = os.path.join(ROOT, "python", "examples", "spectrum.py")
 
 
 def header_text():
@@ -247,6 +249,28 @@ class CameraTest(unittest.TestCase):
 
         quorvel.disconnect()
         self.assertEqual({ident for ident, _, _ in reports}, {main})
+
+
+class ExampleTest(unittest.TestCase):
+    ADDRESS = "127.42.12.2"
+
+    def test_readme_shows_the_example_and_it_acquires(self):
+        with open(EXAMPLE, encoding="utf-8") as f:
+            example = f.read()
+        with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
+            self.assertIn(example, f.read())
+
+        camera = VirtualCamera(self.ADDRESS, "--rate", "1000", "--photons-per-packet", "24")
+        try:
+            run = subprocess.run(["/usr/bin/python3", EXAMPLE, self.ADDRESS, "--seconds", "0.3"],
+                                 capture_output=True, text=True, timeout=60)
+        finally:
+            camera.stop()
+        self.assertEqual(run.returncode, 0, run.stderr)
+        match = re.match(r"(\d+) photons from 4 GMs\n", run.stdout)
+        self.assertTrue(match, run.stdout)
+        self.assertGreater(int(match.group(1)), 0)
+        self.assertEqual(len(run.stdout.splitlines()), 41)
 
 
 if __name__ == "__main__":
