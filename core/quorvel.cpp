@@ -75,6 +75,7 @@ void Quorvel::SetupSlots()
     connect(&m_PacketOperations, &PacketOperations::progressUpdate, this, &Quorvel::OnOperationProgress);
     connect(&m_PacketOperations, &PacketOperations::savePacketsComplete, this, &Quorvel::OnOperationComplete);
     connect(this, &Quorvel::collectStopped, &m_WorkerMGR, &QuorvelWorkerMGR::collectStopped);
+    connect(&m_WorkerMGR, &WorkerMGR::collectStopFinished, this, [this] { ++m_CollectStopsAnswered; });
     connect(this, &Quorvel::bufferSizeChangeRequest, &m_WorkerMGR, &QuorvelWorkerMGR::bufferSizeChangeRequest);
 }
 

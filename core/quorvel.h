@@ -324,6 +324,10 @@ private:
     PacketOperations m_PacketOperations;
     QThread m_PacketOperationsThread;
     int m_WaitTimeoutMs = 10000;
+    // Collection stops asked of the data worker and answers received, so a
+    // late answer to a stop that timed out cannot end the wait of the next one.
+    quint64 m_CollectStopsRequested = 0;
+    quint64 m_CollectStopsAnswered = 0;
 };
 
 #endif // QUORVEL_QUORVEL_H

@@ -162,6 +162,22 @@ void Quorvel::OnGMDetermined(int a_GMID)
 
 bool Quorvel::StartPhotonCollection()
 {
+    // The final batch of a stop that timed out may still be on its way: it is
+    // let in before the store is cleared, so it cannot land in the new
+    // collection.
+    if (m_CollectStopsAnswered < m_CollectStopsRequested) {
+        const quint64 awaited = m_CollectStopsRequested;
+        waitForSignal(
+            m_WaitTimeoutMs,
+            [this, awaited](WaitLoop* a_pLoop) {
+                connect(&m_WorkerMGR, &WorkerMGR::collectStopFinished, a_pLoop, [this, awaited, a_pLoop] {
+                    if (m_CollectStopsAnswered >= awaited)
+                        a_pLoop->quit();
+                });
+            },
+            [] {});
+    }
+
     // Lock order: ReadBuffer, then GammaModules. Both are held until the store
     // and the buffer are empty, so no batch of the new collection is decoded
     // into the old packets or cleared away.
@@ -190,13 +206,21 @@ bool Quorvel::StopPhotonCollection()
         m_SysControlBits |= sysCollectingBit;
         return false;
     }
-    // Waits for the data worker's answer to the stop itself: an earlier batch
-    // signal must not end the wait before the final batch is handed over.
+    // Waits for the data worker's answer to this stop: neither an earlier batch
+    // signal nor the late answer to an earlier stop may end the wait before the
+    // final batch is handed over. The answers are counted by a connection made
+    // in SetupSlots, which runs before the one made here. Without a data worker
+    // the request reaches no one and is not counted.
+    const quint64 request = m_WorkerMGR.GetDataWorker() ? ++m_CollectStopsRequested : m_CollectStopsRequested + 1;
     const bool answered = waitForSignal(
         m_WaitTimeoutMs,
-        [this](WaitLoop* a_pLoop) {
-            connect(&m_WorkerMGR, &WorkerMGR::collectStopFinished, a_pLoop, &WaitLoop::OnWaitConditionRecvd);
-            connect(&m_WorkerMGR, &WorkerMGR::collectStopFinished, a_pLoop, &WaitLoop::quit);
+        [this, request](WaitLoop* a_pLoop) {
+            connect(&m_WorkerMGR, &WorkerMGR::collectStopFinished, a_pLoop, [this, request, a_pLoop] {
+                if (m_CollectStopsAnswered < request)
+                    return;
+                a_pLoop->OnWaitConditionRecvd();
+                a_pLoop->quit();
+            });
         },
         [this] { emit collectStopped(); });
     if (!answered) {

@@ -6,7 +6,9 @@
 
 #include "acquisition/readbuffer.h"
 
+#include <QElapsedTimer>
 #include <QString>
+#include <thread>
 
 namespace {
 
@@ -134,6 +136,85 @@ TEST_F(CollectionTest, RateChangeDuringCollectionLosesNoPacket)
     ASSERT_TRUE(QuorvelDll::SetPacketTransferRate(1000)) << QuorvelDll::GetLastError();
     EXPECT_EQ(Quorvel::GetInstance()->GetPacketBufferSize(), 1);
     ASSERT_TRUE(m_Camera->waitForPacketsSent(m_Camera->packetsSent() + 3000, 30000));
+    ASSERT_NO_FATAL_FAILURE(StopCollecting());
+    ExpectStoreMatchesCamera();
+}
+
+TEST_F(CollectionTest, LateAnswerToATimedOutStopIsNotTakenForALaterOne)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    ReadBuffer* readBuffer = ReadBuffer::GetInstance();
+    const auto storedBatches = [readBuffer] {
+        const auto lock = readBuffer->AccessLock();
+        return readBuffer->GetStoredBatches();
+    };
+    // The camera sends a burst by itself and stops again.
+    const auto cameraBurst = [this] {
+        m_Camera->setSystemRegister(16, m_Camera->systemRegister(16) | 0x0002);
+        ASSERT_TRUE(m_Camera->waitForPacketsSent(m_Camera->packetsSent() + 20, waitMs));
+        m_Camera->setSystemRegister(16, m_Camera->systemRegister(16) & ~0x0002);
+        ASSERT_TRUE(m_Camera->waitForStreamStopped(waitMs));
+    };
+    // While the lock is held, the data worker cannot hand a batch over.
+    const auto stopWithShortWait = [] {
+        Quorvel::GetInstance()->SetWaitTimeout(300);
+        const bool stopped = QuorvelDll::StopPhotonCollection();
+        Quorvel::GetInstance()->SetWaitTimeout(10000);
+        return stopped;
+    };
+
+    ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
+    ASSERT_NO_FATAL_FAILURE(cameraBurst());
+    const qint64 batches = storedBatches();
+    {
+        const auto lock = readBuffer->AccessLock();
+        EXPECT_FALSE(stopWithShortWait());
+        EXPECT_EQ(QuorvelDll::GetLastError(), "Timed out waiting for read buffer read");
+        // A second burst waits on the data socket meanwhile.
+        ASSERT_NO_FATAL_FAILURE(cameraBurst());
+    }
+
+    // The late answer is now queued for the client's thread, which runs no
+    // event loop until the next stop: that stop must wait for its own answer.
+    QElapsedTimer clock;
+    clock.start();
+    while (storedBatches() == batches && clock.elapsed() < waitMs)
+        std::this_thread::yield();
+    ASSERT_GT(storedBatches(), batches);
+    {
+        const auto lock = readBuffer->AccessLock();
+        EXPECT_FALSE(stopWithShortWait());
+        EXPECT_EQ(QuorvelDll::GetLastError(), "Timed out waiting for read buffer read");
+    }
+    // Once the batches can be handed over, a stop gets its own answer and
+    // both bursts are in the store.
+    ASSERT_NO_FATAL_FAILURE(StopCollecting());
+    ExpectStoreMatchesCamera();
+}
+
+TEST_F(CollectionTest, StartAfterATimedOutStopKeepsTheLateFinalBatchOut)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
+    ASSERT_TRUE(m_Camera->waitForPacketsSent(20, waitMs));
+    m_Camera->setSystemRegister(16, m_Camera->systemRegister(16) & ~0x0002);
+    ASSERT_TRUE(m_Camera->waitForStreamStopped(waitMs));
+    {
+        // The data worker cannot hand its final batch over while the lock is held.
+        ReadBuffer* readBuffer = ReadBuffer::GetInstance();
+        const auto lock = readBuffer->AccessLock();
+        Quorvel::GetInstance()->SetWaitTimeout(300);
+        EXPECT_FALSE(QuorvelDll::StopPhotonCollection());
+        Quorvel::GetInstance()->SetWaitTimeout(10000);
+    }
+
+    // The start lets that batch in before it empties the store, so the new
+    // collection holds only what was sent after it.
+    m_Camera->clearRecords();
+    ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
+    ASSERT_TRUE(m_Camera->waitForPacketsSent(20, waitMs));
     ASSERT_NO_FATAL_FAILURE(StopCollecting());
     ExpectStoreMatchesCamera();
 }
