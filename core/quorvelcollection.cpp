@@ -164,8 +164,8 @@ bool Quorvel::StartPhotonCollection()
 {
     // The final batch of a stop that timed out may still be on its way: it is
     // let in before the store is cleared, so it cannot land in the new
-    // collection.
-    if (m_CollectStopsAnswered < m_CollectStopsRequested) {
+    // collection. (A data thread that is not running cannot answer now.)
+    if (m_CollectStopsAnswered < m_CollectStopsRequested && m_WorkerMGR.IsDataThreadRunning()) {
         const quint64 awaited = m_CollectStopsRequested;
         waitForSignal(
             m_WaitTimeoutMs,
