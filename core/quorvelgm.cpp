@@ -221,8 +221,11 @@ bool Quorvel::IsValidGMID(int a_GMID, GMContainerType a_Type)
         count = gms->GetNoOfGMs(GAMMA_MODULES_TYPE_DEVICE);
         // The device GMs' own IDs, which are 1 to n unless a GM failed its power-up.
         present = findDeviceGM(gms, a_GMID) != nullptr;
+    } else if (a_Type == GM_CONTAINER_TYPE_LOADED) {
+        // GMs loaded from a configuration file are numbered 1 to n.
+        count = static_cast<int>(m_LoadedGMs.size());
+        present = a_GMID >= 1 && a_GMID <= count;
     }
-    // The GMs loaded from a configuration file (IDs 1 to n) join here with that list.
     if (count <= 0)
         return false;
     if (present)
