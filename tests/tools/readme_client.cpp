@@ -3,10 +3,17 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 #include "quorveldll.h"
 
 // Callbacks only take note: they must not call back into the library.
-static void onStatus(const char* text) { std::printf("status: %s\n", text); }
+static int decodedBatches = 0;
+static void onStatus(const char* text)
+{
+    std::printf("status: %s\n", text);
+    if (std::strncmp(text, "Packets decoded", 15) == 0)
+        ++decodedBatches;
+}
 
 // Lets Qt deliver the library's queued work (status texts, GMs, decoded packets).
 static void runEvents(int ms)
@@ -30,8 +37,10 @@ int main(int argc, char** argv)
         runEvents(100); // the camera announces its GMs as it powers up
     ok = ok && QuorvelDll::SetPixelMappingMode(PIXEL_MAPPING_MODE_GLOBAL) && QuorvelDll::StartPhotonCollection();
     runEvents(1000);
+    const int batches = decodedBatches;
     ok = ok && QuorvelDll::StopPhotonCollection();
-    runEvents(200); // the last batch is decoded after the stop
+    for (int i = 0; ok && decodedBatches == batches && i < 50; ++i)
+        runEvents(100); // the last batch is decoded after the stop
 
     long photons = 0;
     const int packets = QuorvelDll::GetNoOfCollectedPackets();
