@@ -11,11 +11,13 @@
 #include "tools/eventwait.h"
 #include "tools/interruptwatcher.h"
 #include "tools/libraryevents.h"
+#include "tools/photonconverter.h"
 #include "tools/photonfile.h"
 #include "tools/picturewriter.h"
 #include "tools/runsummary.h"
 #include "tools/terminal.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 
@@ -25,6 +27,7 @@ namespace {
 const QString photonsCsv = QStringLiteral("photons.csv");
 const QString photonsDat = QStringLiteral("photons.dat");
 const QString configurationDat = QStringLiteral("configuration.dat");
+const QString photonsH5 = QStringLiteral("photons.h5");
 
 struct Request {
     CameraOptions camera;
@@ -32,6 +35,7 @@ struct Request {
     double seconds = 5.0;
     QString folder;
     QString configuration;
+    bool hdf5 = false;
 };
 
 int parse(CommandLine& a_Line, const QStringList& a_Arguments, Request* a_Request)
@@ -45,6 +49,8 @@ int parse(CommandLine& a_Line, const QStringList& a_Arguments, Request* a_Reques
         {QStringLiteral("config"), QStringLiteral("Configuration file to load first; loading connects to the camera "
                                                   "the file names."),
          QStringLiteral("file")},
+        {QStringLiteral("hdf5"), QStringLiteral("Also write photons.h5, the photons as a NeXus/HDF5 event file with "
+                                                "the configuration (see quorvel convert --help).")},
     });
     CameraOptions::add(&parser, true);
     AcquireSettings::add(&parser);
@@ -64,6 +70,7 @@ int parse(CommandLine& a_Line, const QStringList& a_Arguments, Request* a_Reques
         return a_Line.usageError(QStringLiteral("--seconds must be a time above 0 and up to 86400"));
     a_Request->folder = parser.value(QStringLiteral("out"));
     a_Request->configuration = parser.value(QStringLiteral("config"));
+    a_Request->hdf5 = parser.isSet(QStringLiteral("hdf5"));
     if (!CameraOptions::read(parser, true, &a_Request->camera, &error)
         || !AcquireSettings::read(parser, &a_Request->settings, &error))
         return a_Line.usageError(error);
@@ -156,6 +163,7 @@ int AcquireCommand::run(const QStringList& a_Arguments)
                        .arg(link.describe())
                        .arg(QuorvelDll::GetNoOfGMs())
                        .arg(request.settings.describe()));
+    const QString startTime = QDateTime::currentDateTime().toString(Qt::ISODate);
     if (!QuorvelDll::StartPhotonCollection())
         return line.failure(QStringLiteral("cannot start the collection: %1").arg(CameraLink::lastError()));
     CollectionMonitor monitor;
@@ -193,6 +201,15 @@ int AcquireCommand::run(const QStringList& a_Arguments)
     const QString configPath = folder.filePath(configurationDat);
     if (!QuorvelDll::SaveConfiguration(configPath.toUtf8().constData()))
         return line.failure(QStringLiteral("cannot save %1: %2").arg(configPath, CameraLink::lastError()));
+    if (request.hdf5) {
+        ConvertRequest hdf5 {datPath, configPath, folder.filePath(photonsH5), summary.seconds, startTime};
+        ConvertResult written;
+        if (!PhotonConverter::convert(hdf5, &written, &error))
+            return line.failure(error);
+        Terminal::note(QStringLiteral("Wrote %1: %2 events in %3 packets")
+                           .arg(hdf5.output, Terminal::grouped(qint64(written.events)),
+                                Terminal::grouped(qint64(written.packets))));
+    }
 
     PhotonTally tally;
     if (!PhotonFile::read(datPath, &tally, &error))

@@ -5,6 +5,7 @@
 #include "tools/camsimcommand.h"
 #include "tools/commandline.h"
 #include "tools/configcommand.h"
+#include "tools/convertcommand.h"
 #include "tools/regcommand.h"
 #include "tools/showcommand.h"
 #include "tools/statuscommand.h"
@@ -27,6 +28,7 @@ const Command commands[] = {
     {"acquire", "collect photons and save photons.csv, photons.dat, configuration.dat, flood.png, spectrum.png", true,
      tool::AcquireCommand::run},
     {"show", "draw flood.png and spectrum.png from a saved photons.dat", true, tool::ShowCommand::run},
+    {"convert", "write a saved photons.dat as a NeXus/HDF5 event file", false, tool::ConvertCommand::run},
     {"status", "GMs found, firmware versions, GM status, ADC readings", false, tool::StatusCommand::run},
     {"reg", "read or write a system or GM register", false, tool::RegCommand::run},
     {"config", "save or load a configuration file", false, tool::ConfigCommand::run},
