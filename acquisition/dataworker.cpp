@@ -7,6 +7,8 @@
 #include <QUdpSocket>
 
 #include <linux/sock_diag.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
 
@@ -23,6 +25,7 @@ struct DataWorker::ReceiveSlots
     std::unique_ptr<char[]> data {new char[static_cast<size_t>(COUNT) * SLOT_BYTES]};
     mmsghdr messages[COUNT];
     iovec vectors[COUNT];
+    sockaddr_storage senders[COUNT];
 
     ReceiveSlots()
     {
@@ -32,15 +35,42 @@ struct DataWorker::ReceiveSlots
             vectors[i].iov_len = SLOT_BYTES;
             messages[i].msg_hdr.msg_iov = &vectors[i];
             messages[i].msg_hdr.msg_iovlen = 1;
+            messages[i].msg_hdr.msg_name = &senders[i];
         }
     }
     char* Slot(int a_Index) { return data.get() + static_cast<size_t>(a_Index) * SLOT_BYTES; }
 };
 
-DataWorker::DataWorker(const QString& a_HostIPAddress)
+// The camera's address as the kernel reports a sender, parsed once.
+struct DataWorker::SenderFilter
+{
+    int family = AF_UNSPEC;   // AF_UNSPEC: any sender is taken
+    in_addr ipv4 {};
+    in6_addr ipv6 {};
+    QHostAddress address;
+
+    explicit SenderFilter(const QString& a_Address)
+        : address(a_Address)
+    {
+        bool isIPv4 = false;
+        const quint32 value = address.toIPv4Address(&isIPv4);
+        if (isIPv4) {
+            family = AF_INET;
+            ipv4.s_addr = htonl(value);
+        } else if (address.protocol() == QAbstractSocket::IPv6Protocol) {
+            family = AF_INET6;
+            const Q_IPV6ADDR bytes = address.toIPv6Address();
+            std::memcpy(ipv6.s6_addr, bytes.c, sizeof(ipv6.s6_addr));
+        }
+    }
+};
+
+DataWorker::DataWorker(const QString& a_HostIPAddress, const QString& a_CameraIPAddress)
     : QObject(nullptr)
     , m_pBuffer(new char[DEFAULT_BUFFER_SIZE]())
     , m_HostIPAddress(a_HostIPAddress)
+    , m_CameraIPAddress(a_CameraIPAddress)
+    , m_pFilter(new SenderFilter(a_CameraIPAddress))
 {
     ReadBuffer* readBuffer = ReadBuffer::GetInstance();
     auto lock = readBuffer->AccessLock();
@@ -71,11 +101,38 @@ void DataWorker::Reset()
 {
     std::memset(m_pBuffer.get(), 0, static_cast<size_t>(m_BytesInBuffer));
     m_BytesInBuffer = 0;
+    m_DatagramsInBatch = 0;
 }
 
 void DataWorker::SetHostAddress(const QString& a_HostIPAddress)
 {
     m_HostIPAddress = a_HostIPAddress;
+}
+
+void DataWorker::SetAddresses(const QString& a_HostIPAddress, const QString& a_CameraIPAddress)
+{
+    m_HostIPAddress = a_HostIPAddress;
+    m_CameraIPAddress = a_CameraIPAddress;
+    m_pFilter.reset(new SenderFilter(a_CameraIPAddress));
+}
+
+bool DataWorker::IsFromCamera(const sockaddr* a_pSender) const
+{
+    const SenderFilter& filter = *m_pFilter;
+    if (filter.family == AF_UNSPEC)
+        return true;
+    if (a_pSender->sa_family == AF_INET) {
+        const auto* sender = reinterpret_cast<const sockaddr_in*>(a_pSender);
+        return filter.family == AF_INET && sender->sin_addr.s_addr == filter.ipv4.s_addr;
+    }
+    if (a_pSender->sa_family == AF_INET6) {
+        const in6_addr& sender = reinterpret_cast<const sockaddr_in6*>(a_pSender)->sin6_addr;
+        if (filter.family == AF_INET6)
+            return std::memcmp(sender.s6_addr, filter.ipv6.s6_addr, sizeof(sender.s6_addr)) == 0;
+        // An IPv4 camera seen through a dual-stack socket.
+        return IN6_IS_ADDR_V4MAPPED(&sender) && std::memcmp(sender.s6_addr + 12, &filter.ipv4.s_addr, 4) == 0;
+    }
+    return false;
 }
 
 void DataWorker::SetReceiveBufferRequest(int a_Bytes)
@@ -96,6 +153,16 @@ qint64 DataWorker::GetDroppedDatagrams() const
 qint64 DataWorker::GetReceivedDatagrams() const
 {
     return m_ReceivedDatagrams.load();
+}
+
+qint64 DataWorker::GetForeignDatagrams() const
+{
+    return m_ForeignDatagrams.load();
+}
+
+qint64 DataWorker::GetDiscardedDatagrams() const
+{
+    return m_DiscardedDatagrams.load();
 }
 
 void DataWorker::Init()
@@ -185,6 +252,8 @@ qint64 DataWorker::GetSocketCapacityInDatagrams() const
 int DataWorker::ReadBatchFromDescriptor(int a_Fd, int a_Count)
 {
     ReceiveSlots& receive = *m_pSlots;
+    for (int i = 0; i < a_Count; ++i)
+        receive.messages[i].msg_hdr.msg_namelen = sizeof(sockaddr_storage);
     int received;
     do {
         received = recvmmsg(a_Fd, receive.messages, static_cast<unsigned>(a_Count), MSG_DONTWAIT, nullptr);
@@ -192,9 +261,16 @@ int DataWorker::ReadBatchFromDescriptor(int a_Fd, int a_Count)
     if (received <= 0)
         return 0;
 
-    for (int i = 0; i < received; ++i)
-        AppendDatagram(receive.Slot(i), static_cast<qint64>(receive.messages[i].msg_len));
-    m_ReceivedDatagrams += received;
+    qint64 foreign = 0;
+    for (int i = 0; i < received; ++i) {
+        if (IsFromCamera(reinterpret_cast<const sockaddr*>(&receive.senders[i])))
+            AppendDatagram(receive.Slot(i), static_cast<qint64>(receive.messages[i].msg_len));
+        else
+            ++foreign;
+    }
+    m_ReceivedDatagrams += received - foreign;
+    if (foreign > 0)
+        m_ForeignDatagrams += foreign;
     return received;
 }
 
@@ -203,10 +279,16 @@ bool DataWorker::ReadOneThroughQt()
     // Qt re-enables its read notifier only after a read through the socket, and
     // a read that finds nothing reports a temporary error: keep that quiet.
     m_pDataSocket->blockSignals(true);
-    const qint64 bytes = m_pDataSocket->readDatagram(m_pSlots->Slot(0), ReceiveSlots::SLOT_BYTES);
+    QHostAddress sender;
+    const qint64 bytes = m_pDataSocket->readDatagram(m_pSlots->Slot(0), ReceiveSlots::SLOT_BYTES, &sender);
     m_pDataSocket->blockSignals(false);
     if (bytes < 0)
         return false;
+    if (m_pFilter->family != AF_UNSPEC
+        && !sender.isEqual(m_pFilter->address, QHostAddress::ConvertV4MappedToIPv4)) {
+        ++m_ForeignDatagrams;
+        return true;
+    }
     ++m_ReceivedDatagrams;
     AppendDatagram(m_pSlots->Slot(0), bytes);
     return true;
@@ -237,6 +319,10 @@ qint64 DataWorker::DrainSocket(qint64 a_MaxDatagrams)
 
 void DataWorker::AppendDatagram(const char* a_Data, qint64 a_Bytes)
 {
+    if (m_Discarding) {
+        ++m_DiscardedWhileStarting;
+        return;
+    }
     if (m_BytesInBuffer + a_Bytes >= m_BufferSize)
         FlushBatch();
     if (a_Bytes > m_BufferSize) {
@@ -245,6 +331,7 @@ void DataWorker::AppendDatagram(const char* a_Data, qint64 a_Bytes)
     }
     std::memcpy(m_pBuffer.get() + m_BytesInBuffer, a_Data, static_cast<size_t>(a_Bytes));
     m_BytesInBuffer += a_Bytes;
+    ++m_DatagramsInBatch;
 }
 
 void DataWorker::FlushBatch()
@@ -269,8 +356,54 @@ void DataWorker::FlushBatch()
         }
     }
     ReportKernelDrops(false);
+    ReportForeignDatagrams(false);
     emit readBufferReady(bytes);
     Reset();
+}
+
+void DataWorker::OnCollectStarting()
+{
+    // Late datagrams of the last collection (or stray ones between
+    // collections) are still queued or in the batch: drop them, counted.
+    qint64 discarded = m_DatagramsInBatch;
+    Reset();
+    m_DiscardedWhileStarting = 0;
+    m_Discarding = true;
+    DrainSocket(GetSocketCapacityInDatagrams());
+    m_Discarding = false;
+    discarded += m_DiscardedWhileStarting;
+    if (discarded > 0) {
+        m_DiscardedDatagrams += discarded;
+        emit dataLost(QStringLiteral("Data discarded: %1 datagrams arrived between collections (total: %2)")
+                          .arg(discarded)
+                          .arg(m_DiscardedDatagrams.load()));
+    }
+    ReportForeignDatagrams(true);
+    emit collectStartReady();
+}
+
+void DataWorker::DrainUntilQuiet(int a_QuietMs, int a_LimitMs)
+{
+    if (!m_pDataSocket || !m_pSlots || m_pDataSocket->state() != QAbstractSocket::BoundState)
+        return;
+    pollfd socket {};
+    socket.fd = static_cast<int>(m_pDataSocket->socketDescriptor());
+    socket.events = POLLIN;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const qint64 capacity = GetSocketCapacityInDatagrams();
+    for (;;) {
+        DrainSocket(capacity);
+        const qint64 left = a_LimitMs - elapsed.elapsed();
+        if (left <= 0)
+            return;
+        int ready;
+        do {
+            ready = poll(&socket, 1, static_cast<int>(qMin<qint64>(a_QuietMs, left)));
+        } while (ready < 0 && errno == EINTR);
+        if (ready <= 0)
+            return;
+    }
 }
 
 void DataWorker::UpdateKernelDrops()
@@ -287,6 +420,20 @@ void DataWorker::UpdateKernelDrops()
         m_DroppedDatagrams += drops - m_SocketDropCounter;
         m_SocketDropCounter = drops;
     }
+}
+
+void DataWorker::ReportForeignDatagrams(bool a_Force)
+{
+    const qint64 foreign = m_ForeignDatagrams.load();
+    if (foreign <= m_ReportedForeign)
+        return;
+    if (!a_Force && m_SinceForeignReport.isValid() && m_SinceForeignReport.elapsed() < 1000)
+        return;
+    m_SinceForeignReport.start();
+    emit dataLost(QStringLiteral("Data ignored: %1 datagrams from addresses other than the camera's (total: %2)")
+                      .arg(foreign - m_ReportedForeign)
+                      .arg(foreign));
+    m_ReportedForeign = foreign;
 }
 
 void DataWorker::ReportKernelDrops(bool a_Force)

@@ -23,15 +23,17 @@ public:
     // unless the process may force more.
     static constexpr int DEFAULT_RECEIVE_BUFFER_REQUEST = 64 * 1024 * 1024;
 
-    explicit DataWorker(const QString& a_HostIPAddress);
+    // Datagrams are taken only from a_CameraIPAddress; an empty one takes any sender.
+    explicit DataWorker(const QString& a_HostIPAddress, const QString& a_CameraIPAddress = QString());
     ~DataWorker() override;
 
     qint64 GetBufferSize() const;
     // Zeroes the used part of the batch buffer and empties the batch.
     void Reset();
 
-    // Address for the next Init(); called on the worker's thread, or before it starts.
+    // Addresses for the next Init(); called on the worker's thread, or before it starts.
     void SetHostAddress(const QString& a_HostIPAddress);
+    void SetAddresses(const QString& a_HostIPAddress, const QString& a_CameraIPAddress);
 
     // Receive buffer size to ask the kernel for; set before the thread starts.
     void SetReceiveBufferRequest(int a_Bytes);
@@ -41,6 +43,11 @@ public:
     qint64 GetDroppedDatagrams() const;
     // Datagrams received since construction (any thread may ask).
     qint64 GetReceivedDatagrams() const;
+    // Datagrams from senders other than the camera, not decoded (any thread may ask).
+    qint64 GetForeignDatagrams() const;
+    // Datagrams that arrived between collections and were dropped when the next
+    // one started (any thread may ask).
+    qint64 GetDiscardedDatagrams() const;
 
     // Closes and deletes the socket; called on the worker's own thread as the
     // thread finishes, so the socket dies where it lives.
@@ -53,6 +60,8 @@ signals:
     void bufferSizeChanged();
     // Emitted at the very end of onCollectStopped(), after the final batch was handed over.
     void collectStopFinished();
+    // Emitted by OnCollectStarting() once nothing received before is held any more.
+    void collectStartReady();
     // A text for the client's sys status: data that could not be kept.
     void dataLost(const QString& a_Text);
 
@@ -62,6 +71,10 @@ public slots:
     void Stop();
     virtual void OnDataReady() = 0;
     virtual void onCollectStopped() = 0;
+    // A collection is about to start: whatever arrived since the last one
+    // stopped (late datagrams, the partial batch) is dropped and counted, so it
+    // cannot land in the new collection.
+    void OnCollectStarting();
 
 protected slots:
     void OnError(QAbstractSocket::SocketError a_SockErr);
@@ -82,6 +95,12 @@ protected:
     void ReportKernelDrops(bool a_Force);
     // Reads the kernel's count of datagrams dropped on the socket.
     void UpdateKernelDrops();
+    // Reports datagrams from other senders since the last report, rate-limited
+    // like ReportKernelDrops.
+    void ReportForeignDatagrams(bool a_Force);
+    // Drains the socket until nothing arrived for a_QuietMs, for at most a_LimitMs:
+    // datagrams the camera sent just before it took a stop are still on their way.
+    void DrainUntilQuiet(int a_QuietMs, int a_LimitMs);
 
     QUdpSocket* m_pDataSocket = nullptr;
     std::unique_ptr<char[]> m_pBuffer;
@@ -94,8 +113,20 @@ private:
     void ConfigureSocket();
     int ReadBatchFromDescriptor(int a_Fd, int a_Count);
     bool ReadOneThroughQt();
+    bool IsFromCamera(const struct sockaddr* a_pSender) const;
 
     QString m_HostIPAddress;
+    QString m_CameraIPAddress;
+    // The camera's address in the socket's form; an empty filter takes any sender.
+    struct SenderFilter;
+    std::unique_ptr<SenderFilter> m_pFilter;
+    qint64 m_DatagramsInBatch = 0;
+    bool m_Discarding = false;            // while a collection starts: read and drop
+    qint64 m_DiscardedWhileStarting = 0;
+    qint64 m_ReportedForeign = 0;
+    QElapsedTimer m_SinceForeignReport;
+    std::atomic<qint64> m_ForeignDatagrams {0};
+    std::atomic<qint64> m_DiscardedDatagrams {0};
     std::unique_ptr<ReceiveSlots> m_pSlots;
     int m_ReceiveBufferRequest = DEFAULT_RECEIVE_BUFFER_REQUEST;
     bool m_ErrorDuringBind = false;

@@ -1,7 +1,7 @@
 #include "acquisition/quorveldataworker.h"
 
-QuorvelDataWorker::QuorvelDataWorker(const QString& a_HostIPAddress)
-    : DataWorker(a_HostIPAddress)
+QuorvelDataWorker::QuorvelDataWorker(const QString& a_HostIPAddress, const QString& a_CameraIPAddress)
+    : DataWorker(a_HostIPAddress, a_CameraIPAddress)
 {
 }
 
@@ -12,11 +12,13 @@ void QuorvelDataWorker::OnDataReady()
 
 void QuorvelDataWorker::onCollectStopped()
 {
-    // Datagrams still queued on the socket were sent during the collection:
-    // they belong to its final batch. The drain is bounded by what the socket
-    // can hold, so a sender that does not stop cannot keep it going.
-    DrainSocket(GetSocketCapacityInDatagrams());
+    // Datagrams still queued on the socket, or still on their way because the
+    // camera finished what it was sending when it took the stop, belong to the
+    // collection's final batch. The drain ends when the socket stays quiet and
+    // is bounded in time, so a sender that does not stop cannot keep it going.
+    DrainUntilQuiet(STOP_QUIET_MS, STOP_DRAIN_LIMIT_MS);
     FlushBatch();
     ReportKernelDrops(true);
+    ReportForeignDatagrams(true);
     emit collectStopFinished();
 }

@@ -12,7 +12,12 @@ public:
     // Datagrams read per readyRead before the thread's event loop gets a turn.
     static constexpr qint64 MAX_DATAGRAMS_PER_READ = 4096;
 
-    explicit QuorvelDataWorker(const QString& a_HostIPAddress);
+    // After a stop, the socket must stay this quiet before the final batch is
+    // handed over; the whole drain takes at most STOP_DRAIN_LIMIT_MS.
+    static constexpr int STOP_QUIET_MS = 50;
+    static constexpr int STOP_DRAIN_LIMIT_MS = 1000;
+
+    explicit QuorvelDataWorker(const QString& a_HostIPAddress, const QString& a_CameraIPAddress = QString());
 
 public slots:
     void OnDataReady() override;

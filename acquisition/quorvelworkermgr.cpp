@@ -35,20 +35,22 @@ bool QuorvelWorkerMGR::StartWorkers(const QString& a_HostIPAddress, const QStrin
         else
             status->SetAddresses(a_HostIPAddress, a_CameraIPAddress);
         if (IsDataThreadRunning())
-            QMetaObject::invokeMethod(data, [data, a_HostIPAddress] { data->SetHostAddress(a_HostIPAddress); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(data, [data, a_HostIPAddress, a_CameraIPAddress] {
+                data->SetAddresses(a_HostIPAddress, a_CameraIPAddress);
+            }, Qt::QueuedConnection);
         else
-            data->SetHostAddress(a_HostIPAddress);
+            data->SetAddresses(a_HostIPAddress, a_CameraIPAddress);
         return Init(status, data);
     }
 
     m_pQuorvelStatusWorker = new QuorvelStatusWorker(a_HostIPAddress, a_CameraIPAddress);
     m_pQuorvelStatusWorker->SetConnectTimeout(m_StatusConnectTimeoutMs);
-    m_pQuorvelDataWorker = new QuorvelDataWorker(a_HostIPAddress);
+    m_pQuorvelDataWorker = new QuorvelDataWorker(a_HostIPAddress, a_CameraIPAddress);
 
     connect(m_pQuorvelStatusWorker, &QuorvelStatusWorker::GMDetermined, this, &QuorvelWorkerMGR::GMDetermined);
     connect(m_pQuorvelStatusWorker, &QuorvelStatusWorker::PoweredUp, this, &QuorvelWorkerMGR::PoweredUp);
     connect(this, &QuorvelWorkerMGR::collectStopped, m_pQuorvelDataWorker, &QuorvelDataWorker::onCollectStopped);
+    connect(this, &QuorvelWorkerMGR::collectStarting, m_pQuorvelDataWorker, &QuorvelDataWorker::OnCollectStarting);
     connect(this, &QuorvelWorkerMGR::bufferSizeChangeRequest, m_pQuorvelDataWorker, &QuorvelDataWorker::SetBufferSize);
 
     return Init(m_pQuorvelStatusWorker, m_pQuorvelDataWorker);

@@ -27,6 +27,7 @@ signals:
     void GMDetermined(int a_GMID);
     void PoweredUp();
     void collectStopped();
+    void collectStarting();
     void bufferSizeChangeRequest(qint64 a_Bytes);
 
 private:

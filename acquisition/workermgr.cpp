@@ -17,10 +17,8 @@ WorkerMGR::~WorkerMGR()
 
 void WorkerMGR::StopThreads()
 {
-    m_StatusWorkerThread.quit();
-    m_StatusWorkerThread.wait();
-    m_DataWorkerThread.quit();
-    m_DataWorkerThread.wait();
+    m_StatusWorkerThread.Stop();
+    m_DataWorkerThread.Stop();
 }
 
 bool WorkerMGR::Init(StatusWorker* a_pStatusWorker, DataWorker* a_pDataWorker)
@@ -62,11 +60,12 @@ void WorkerMGR::Wire()
     connect(data, &DataWorker::readBufferReady, this, &WorkerMGR::readBufferReady);
     connect(data, &DataWorker::bufferSizeChanged, this, &WorkerMGR::bufferSizeChanged);
     connect(data, &DataWorker::collectStopFinished, this, &WorkerMGR::collectStopFinished);
+    connect(data, &DataWorker::collectStartReady, this, &WorkerMGR::collectStartReady);
     // Lost data is reported to the client like any other status line.
     connect(data, &DataWorker::dataLost, this, &WorkerMGR::statusUpdate);
     // The sockets are deleted on their own threads as those finish.
-    connect(&m_StatusWorkerThread, &QThread::finished, status, &StatusWorker::ReleaseSocket, Qt::DirectConnection);
-    connect(&m_DataWorkerThread, &QThread::finished, data, &DataWorker::ReleaseSocket, Qt::DirectConnection);
+    m_StatusWorkerThread.SetEndAction([status] { status->ReleaseSocket(); });
+    m_DataWorkerThread.SetEndAction([data] { data->ReleaseSocket(); });
     if (m_ConnectConsumer)
         m_ConnectConsumer(data);
 }

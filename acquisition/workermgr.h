@@ -4,10 +4,10 @@
 #define QUORVEL_WORKERMGR_H
 
 #include "acquisition/dataworker.h"
+#include "acquisition/workerthread.h"
 
 #include <QObject>
 #include <QString>
-#include <QThread>
 
 #include <functional>
 
@@ -65,6 +65,8 @@ signals:
     // The data worker has finished its answer to a collection stop: the final
     // batch is in the ReadBuffer (or was empty).
     void collectStopFinished();
+    // The data worker dropped what it held from before a collection start.
+    void collectStartReady();
 
 public slots:
     void OnDataWorkerError(QString a_Err);
@@ -79,8 +81,8 @@ protected:
 
     DataWorker* m_pDataWorker = nullptr;
     StatusWorker* m_pStatusWorker = nullptr;
-    QThread m_StatusWorkerThread;
-    QThread m_DataWorkerThread;
+    WorkerThread m_StatusWorkerThread;
+    WorkerThread m_DataWorkerThread;
     QString m_LastError;
 
 private:

@@ -76,6 +76,8 @@ void Quorvel::SetupSlots()
     connect(&m_PacketOperations, &PacketOperations::savePacketsComplete, this, &Quorvel::OnOperationComplete);
     connect(this, &Quorvel::collectStopped, &m_WorkerMGR, &QuorvelWorkerMGR::collectStopped);
     connect(&m_WorkerMGR, &WorkerMGR::collectStopFinished, this, [this] { ++m_CollectStopsAnswered; });
+    connect(this, &Quorvel::collectStarting, &m_WorkerMGR, &QuorvelWorkerMGR::collectStarting);
+    connect(&m_WorkerMGR, &WorkerMGR::collectStartReady, this, [this] { ++m_CollectStartsAnswered; });
     connect(this, &Quorvel::bufferSizeChangeRequest, &m_WorkerMGR, &QuorvelWorkerMGR::bufferSizeChangeRequest);
 }
 

@@ -243,6 +243,7 @@ public:
 signals:
     void portSet();
     void collectStopped();
+    void collectStarting();
     void bufferSizeChangeRequest(qint64 a_Bytes);
     void pixelMappingModeChanged(PixelMappingMode a_Mode);
     void packetSaveRequested(QString a_FileName);
@@ -328,6 +329,9 @@ private:
     // late answer to a stop that timed out cannot end the wait of the next one.
     quint64 m_CollectStopsRequested = 0;
     quint64 m_CollectStopsAnswered = 0;
+    // The same for the data worker's clean-up before each collection start.
+    quint64 m_CollectStartsRequested = 0;
+    quint64 m_CollectStartsAnswered = 0;
 };
 
 #endif // QUORVEL_QUORVEL_H

@@ -162,20 +162,27 @@ void Quorvel::OnGMDetermined(int a_GMID)
 
 bool Quorvel::StartPhotonCollection()
 {
-    // The final batch of a stop that timed out may still be on its way: it is
-    // let in before the store is cleared, so it cannot land in the new
-    // collection. (A data thread that is not running cannot answer now.)
-    if (m_CollectStopsAnswered < m_CollectStopsRequested && m_WorkerMGR.IsDataThreadRunning()) {
-        const quint64 awaited = m_CollectStopsRequested;
-        waitForSignal(
+    // The data worker first drops what arrived since the last collection
+    // stopped: late datagrams, and the final batch of a stop that timed out
+    // (its answer is queued ahead of this request). None of it may land in the
+    // new collection. A data thread that is not running holds nothing.
+    if (m_WorkerMGR.IsDataThreadRunning()) {
+        const quint64 request = ++m_CollectStartsRequested;
+        const bool answered = waitForSignal(
             m_WaitTimeoutMs,
-            [this, awaited](WaitLoop* a_pLoop) {
-                connect(&m_WorkerMGR, &WorkerMGR::collectStopFinished, a_pLoop, [this, awaited, a_pLoop] {
-                    if (m_CollectStopsAnswered >= awaited)
-                        a_pLoop->quit();
+            [this, request](WaitLoop* a_pLoop) {
+                connect(&m_WorkerMGR, &WorkerMGR::collectStartReady, a_pLoop, [this, request, a_pLoop] {
+                    if (m_CollectStartsAnswered < request)
+                        return;
+                    a_pLoop->OnWaitConditionRecvd();
+                    a_pLoop->quit();
                 });
             },
-            [] {});
+            [this] { emit collectStarting(); });
+        if (!answered) {
+            m_LastError = QStringLiteral("Timed out waiting for the data thread before collecting");
+            return false;
+        }
     }
 
     // Lock order: ReadBuffer, then GammaModules. Both are held until the store

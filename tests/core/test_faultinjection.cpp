@@ -5,9 +5,13 @@
 #include "tests/core/test_collectionrig.h"
 
 #include "acquisition/readbuffer.h"
+#include "camsim/packetbuilder.h"
 
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QMap>
+#include <QUdpSocket>
+#include <random>
 #include <tuple>
 
 namespace {
@@ -89,6 +93,57 @@ protected:
         ASSERT_NO_FATAL_FAILURE(StopCollecting());
         EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), m_Camera->packetsSent());
     }
+
+    // Collecting on the host while the camera itself sends nothing more, so
+    // the test's own datagrams are all that arrive after the few the camera
+    // sent before it took the test's stop (m_CameraPackets).
+    void StartQuietCollection()
+    {
+        ASSERT_NO_FATAL_FAILURE(StartSystem());
+        ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
+        // The start reaches the camera over its control connection: only once
+        // it has taken it can the test turn the stream off for good.
+        ASSERT_TRUE(testsupport::waitUntil([this] { return m_Camera->isCollecting(); }, waitMs));
+        m_Camera->setSystemRegister(16, m_Camera->systemRegister(16) & ~0x0002);
+        ASSERT_TRUE(m_Camera->waitForStreamStopped(waitMs));
+        // What it sent until then was collected like any of its packets.
+        m_CameraPackets = static_cast<int>(m_Camera->packetsSent());
+    }
+
+    // Sends datagrams to the host's data port from a_From; false if one did not go out whole.
+    bool SendDatagrams(const QString& a_From, const QList<QByteArray>& a_Datagrams)
+    {
+        QUdpSocket socket;
+        if (!socket.bind(QHostAddress(a_From), 0))
+            return false;
+        const QHostAddress host(m_Address);
+        const quint16 port = m_Camera->systemRegister(14);
+        for (const QByteArray& datagram : a_Datagrams) {
+            if (socket.writeDatagram(datagram, host, port) != datagram.size())
+                return false;
+        }
+        return true;
+    }
+
+    // Whole packets of a_Photons photons each, for every GM in turn, until the
+    // next would pass a_Bytes.
+    static QByteArray PacketsUpTo(int a_Bytes, int a_Photons, int* a_pCount)
+    {
+        QVector<camsim::PhotonRecord> photons;
+        for (int k = 0; k < a_Photons; ++k)
+            photons.append({static_cast<quint8>(k % 121), static_cast<qint16>(100 + k), 0});
+        QByteArray bytes;
+        for (int n = 0;; ++n) {
+            const QByteArray packet = camsim::buildPacket(1 + n % 4, static_cast<quint16>(n), 0, photons, false, false);
+            if (bytes.size() + packet.size() > a_Bytes)
+                break;
+            bytes += packet;
+            ++*a_pCount;
+        }
+        return bytes;
+    }
+
+    int m_CameraPackets = 0;
 };
 
 TEST_F(FaultInjectionTest, ControlConnectionLostWhileCollectingFailsCallsPromptlyUntilReinitialised)
@@ -170,11 +225,51 @@ TEST_F(FaultInjectionTest, SpoiledDatagramsLoseOnlyThePacketsTheyCarried)
     EXPECT_EQ(LostBatches(), 0);
 }
 
-// Disabled until the data worker drops what it received before a collection
-// started: datagrams the camera sends after a stop's final batch (it finishes
-// the batch it was building) are held by the data worker and handed over into
-// the next collection, after StartPhotonCollection cleared the store.
-TEST_F(FaultInjectionTest, DISABLED_DatagramsArrivingBetweenCollectionsStayOutOfTheNextOne)
+
+TEST_F(FaultInjectionTest, DatagramsOfAnySizeFromTheCameraGiveEveryWholePacketInside)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartQuietCollection());
+    // The largest datagram UDP carries, packed with packets; one of noise of
+    // the same size; a runt; an empty one; then a small valid one.
+    int packets = 0;
+    const QByteArray largest = PacketsUpTo(65507, 200, &packets);
+    QByteArray noise(65507, Qt::Uninitialized);
+    std::mt19937 random(7);
+    for (char& byte : noise)
+        byte = static_cast<char>(random());
+    const QByteArray small = PacketsUpTo(700, 50, &packets);
+    ASSERT_TRUE(SendDatagrams(m_Address, {largest, noise, QByteArray(1, '\xFE'), QByteArray(), small}));
+
+    ASSERT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
+    const int expected = packets + m_CameraPackets;
+    EXPECT_TRUE(testsupport::waitUntil([expected] { return QuorvelDll::GetNoOfCollectedPackets() >= expected; }, waitMs));
+    // Noise could hold a packet only with a matching checksum; this seed gives none.
+    EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), packets + m_CameraPackets);
+}
+
+TEST_F(FaultInjectionTest, DatagramsFromAnotherAddressAreCountedAndNotDecoded)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartQuietCollection());
+    QString other = m_Address;
+    other = other.left(other.lastIndexOf('.') + 1) + QString::number((other.section('.', 3).toInt() % 250) + 1);
+    int foreign = 0;
+    int fromCamera = 0;
+    ASSERT_TRUE(SendDatagrams(other, {PacketsUpTo(1400, 50, &foreign)}));
+    ASSERT_TRUE(SendDatagrams(m_Address, {PacketsUpTo(700, 50, &fromCamera)}));
+    ASSERT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
+    const int expected = fromCamera + m_CameraPackets;
+    testsupport::waitUntil([expected] { return QuorvelDll::GetNoOfCollectedPackets() >= expected; }, waitMs);
+    EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), fromCamera + m_CameraPackets);
+    EXPECT_TRUE(testsupport::waitUntil([] {
+        return HasText(SysTexts(), "Data ignored: 1 datagrams from addresses other than the camera's (total: 1)");
+    }, waitMs));
+}
+
+// Datagrams that reach the host while it is not collecting (here: the camera
+// streams by itself) are dropped when the next collection starts, and said so.
+TEST_F(FaultInjectionTest, DatagramsArrivingBetweenCollectionsStayOutOfTheNextOne)
 {
     camsim::CameraConfig config;
     config.rateOverride = 2000;
@@ -185,12 +280,16 @@ TEST_F(FaultInjectionTest, DISABLED_DatagramsArrivingBetweenCollectionsStayOutOf
     ASSERT_TRUE(m_Camera->waitForPacketsSent(50, waitMs));
     m_Camera->setSystemRegister(16, m_Camera->systemRegister(16) & ~0x0002);
     ASSERT_TRUE(m_Camera->waitForStreamStopped(waitMs));
+    const qint64 strays = m_Camera->datagramsSent();
 
     m_Camera->clearRecords();
+    SysTexts().clear();
     ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
     ASSERT_TRUE(m_Camera->waitForPacketsSent(100, waitMs));
     ASSERT_NO_FATAL_FAILURE(StopCollecting());
     EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), m_Camera->packetsSent());
+    EXPECT_TRUE(HasText(SysTexts(), QStringLiteral("Data discarded: %1 datagrams arrived between collections (total: %1)")
+                                        .arg(strays).toStdString()));
 }
 
 TEST_F(FaultInjectionTest, StatusRecordsSplitUnknownOrRepeatedLeaveOneGMEach)

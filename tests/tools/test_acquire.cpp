@@ -56,7 +56,7 @@ void expectFilesMatchTheCamera(const ToolRun& a_Run, const ScratchFolder& a_Fold
     EXPECT_EQ(configuration.read(8).toHex(), QByteArray("0000beef00000006"));
 }
 
-TEST(QuorvelAcquire, DISABLED_SavesFilesThatAgreeWithWhatTheCameraSentAndShowsThePointWhereItWasPlaced)
+TEST(QuorvelAcquire, SavesFilesThatAgreeWithWhatTheCameraSentAndShowsThePointWhereItWasPlaced)
 {
     ScratchFolder folder;
     // Column 16.5, row 5.5 is the centre of camera pixel 127 (row 6, column 17, in GM 2).
@@ -143,7 +143,7 @@ TEST(QuorvelAcquire, SavedConfigurationLoadsBackAndStartsANewRun)
     expectFilesMatchTheCamera(rerun, again);
 }
 
-TEST(QuorvelAcquire, DISABLED_CtrlCStopsTheCollectionAndKeepsWhatWasCollected)
+TEST(QuorvelAcquire, CtrlCStopsTheCollectionAndKeepsWhatWasCollected)
 {
     ScratchFolder folder;
     QProcess process;
