@@ -24,20 +24,15 @@ void QuorvelWorkerMGR::SetStatusConnectTimeout(int a_Ms)
 bool QuorvelWorkerMGR::StartWorkers(const QString& a_HostIPAddress, const QString& a_CameraIPAddress)
 {
     if (m_pQuorvelStatusWorker && m_pQuorvelDataWorker) {
-        // The addresses may have changed since the last start. A worker whose
-        // thread runs gets them queued ahead of its Init, otherwise directly.
+        // The addresses may have changed since the last start. The status
+        // worker takes them from any thread. A data worker whose thread runs
+        // gets them by a queued signal ahead of its Init (the arguments are
+        // copied by Qt, nothing of ours crosses the threads), otherwise directly.
         QuorvelStatusWorker* status = m_pQuorvelStatusWorker;
         QuorvelDataWorker* data = m_pQuorvelDataWorker;
-        if (IsStatusThreadRunning())
-            QMetaObject::invokeMethod(status, [status, a_HostIPAddress, a_CameraIPAddress] {
-                status->SetAddresses(a_HostIPAddress, a_CameraIPAddress);
-            }, Qt::QueuedConnection);
-        else
-            status->SetAddresses(a_HostIPAddress, a_CameraIPAddress);
+        status->SetAddresses(a_HostIPAddress, a_CameraIPAddress);
         if (IsDataThreadRunning())
-            QMetaObject::invokeMethod(data, [data, a_HostIPAddress, a_CameraIPAddress] {
-                data->SetAddresses(a_HostIPAddress, a_CameraIPAddress);
-            }, Qt::QueuedConnection);
+            emit dataAddressesChanged(a_HostIPAddress, a_CameraIPAddress);
         else
             data->SetAddresses(a_HostIPAddress, a_CameraIPAddress);
         return Init(status, data);
@@ -51,6 +46,7 @@ bool QuorvelWorkerMGR::StartWorkers(const QString& a_HostIPAddress, const QStrin
     connect(m_pQuorvelStatusWorker, &QuorvelStatusWorker::PoweredUp, this, &QuorvelWorkerMGR::PoweredUp);
     connect(this, &QuorvelWorkerMGR::collectStopped, m_pQuorvelDataWorker, &QuorvelDataWorker::onCollectStopped);
     connect(this, &QuorvelWorkerMGR::collectStarting, m_pQuorvelDataWorker, &QuorvelDataWorker::OnCollectStarting);
+    connect(this, &QuorvelWorkerMGR::dataAddressesChanged, m_pQuorvelDataWorker, &QuorvelDataWorker::SetAddresses);
     connect(this, &QuorvelWorkerMGR::bufferSizeChangeRequest, m_pQuorvelDataWorker, &QuorvelDataWorker::SetBufferSize);
 
     return Init(m_pQuorvelStatusWorker, m_pQuorvelDataWorker);

@@ -27,6 +27,8 @@ signals:
     void GMDetermined(int a_GMID);
     void PoweredUp();
     void collectStopped();
+    // New addresses for a running data worker, queued ahead of its restart.
+    void dataAddressesChanged(const QString& a_HostIPAddress, const QString& a_CameraIPAddress);
     void collectStarting();
     void bufferSizeChangeRequest(qint64 a_Bytes);
 

@@ -65,6 +65,7 @@ QString StatusWorker::GetKelvoStatusStr(KelvoStatus a_Status) const
 
 void StatusWorker::SetAddresses(const QString& a_HostIPAddress, const QString& a_RemoteIPAddress)
 {
+    std::lock_guard<std::mutex> lock(m_AddressMutex);
     m_HostIPAddress = a_HostIPAddress;
     m_RemoteIPAddress = a_RemoteIPAddress;
 }
@@ -93,12 +94,19 @@ void StatusWorker::Init()
         m_pStatusSocket->abort();
     OnConnectionStarting();
 
-    if (!m_pStatusSocket->bind(QHostAddress(m_HostIPAddress), 0))
+    QString hostAddress;
+    QString remoteAddress;
+    {
+        std::lock_guard<std::mutex> lock(m_AddressMutex);
+        hostAddress = m_HostIPAddress;
+        remoteAddress = m_RemoteIPAddress;
+    }
+    if (!m_pStatusSocket->bind(QHostAddress(hostAddress), 0))
         return;
     // The connection is awaited without blocking the thread, so a stop or the
     // end of the thread is not held up for the whole connect time-out.
     m_pConnectTimer->start(m_ConnectTimeoutMs);
-    m_pStatusSocket->connectToHost(m_RemoteIPAddress, m_Port, QIODevice::ReadOnly, QAbstractSocket::AnyIPProtocol);
+    m_pStatusSocket->connectToHost(remoteAddress, m_Port, QIODevice::ReadOnly, QAbstractSocket::AnyIPProtocol);
 }
 
 void StatusWorker::OnConnectTimeout()

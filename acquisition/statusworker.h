@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <mutex>
+
 class QTcpSocket;
 class QTimer;
 
@@ -44,7 +46,7 @@ public:
     QString GetKelvoErrStr(KelvoError a_Error) const;
     QString GetKelvoStatusStr(KelvoStatus a_Status) const;
 
-    // Addresses for the next Init(); called on the worker's thread, or before it starts.
+    // Addresses for the next Init(); any thread may set them.
     void SetAddresses(const QString& a_HostIPAddress, const QString& a_RemoteIPAddress);
 
     // How long Init() waits for the connection before reporting a time-out.
@@ -81,6 +83,7 @@ protected:
 private:
     void OnConnectTimeout();
 
+    std::mutex m_AddressMutex;   // guards the two addresses
     QString m_HostIPAddress;
     QString m_RemoteIPAddress;
     quint16 m_Port;

@@ -102,7 +102,7 @@ bool WorkerMGR::StartAndWait()
     if (restartBoth)
         emit restartWorkers();
     else if (statusRunning)
-        QMetaObject::invokeMethod(m_pStatusWorker, &StatusWorker::Init, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(m_pStatusWorker, "Init", Qt::QueuedConnection);
     else
         m_StatusWorkerThread.start(QThread::HighestPriority);
 
@@ -116,7 +116,7 @@ bool WorkerMGR::StartAndWait()
     if (!dataRunning)
         m_DataWorkerThread.start(QThread::HighestPriority);
     else if (!restartBoth)
-        QMetaObject::invokeMethod(m_pDataWorker, &DataWorker::Init, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(m_pDataWorker, "Init", Qt::QueuedConnection);
 
     dataTimer.start(m_StartupTimeoutMs);
     dataLoop.Exec();

@@ -40,10 +40,8 @@ Quorvel::~Quorvel()
     // the ReadBuffer after it is gone. Then the decoder, which reads all three
     // singletons, and the packet operations, which read the store.
     m_WorkerMGR.StopThreads();
-    m_PacketDecoderThread.quit();
-    m_PacketDecoderThread.wait();
-    m_PacketOperationsThread.quit();
-    m_PacketOperationsThread.wait();
+    m_PacketDecoderThread.Stop();
+    m_PacketOperationsThread.Stop();
 
     ReadBuffer::DeleteInstance();
     GammaModules::DeleteInstance();

@@ -21,7 +21,7 @@
 
 #include <QObject>
 #include <QString>
-#include <QThread>
+#include "acquisition/workerthread.h"
 #include <functional>
 #include <string>
 #include <vector>
@@ -316,14 +316,14 @@ private:
     void (*m_OperationCompleteFunc)() = nullptr;
     GMUpdateType m_GMUpdateType = GM_UPDATE_TYPE_ACTIVE_GM;
     QuorvelPacketDecoder m_PacketDecoder;
-    QThread m_PacketDecoderThread;
+    WorkerThread m_PacketDecoderThread;
     ChannelUpdateType m_ChannelUpdateType = CHANNEL_UPDATE_TYPE_SINGLE;
     ChannelType m_ActiveChannelType = CHANNEL_TYPE_ANODE;
     int m_ActiveChannel = 1;
     int m_SysControlBits = 0; // bit 0 started (PWR_ON), bit 1 collecting (COLLECT)
     CameraUpdateMode m_CameraUpdateMode = CAMERA_UPDATE_MODE_DEFERRED;
     PacketOperations m_PacketOperations;
-    QThread m_PacketOperationsThread;
+    WorkerThread m_PacketOperationsThread;
     int m_WaitTimeoutMs = 10000;
     // Collection stops asked of the data worker and answers received, so a
     // late answer to a stop that timed out cannot end the wait of the next one.

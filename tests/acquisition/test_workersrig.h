@@ -3,12 +3,53 @@
 #ifndef QUORVEL_TEST_WORKERSRIG_H
 #define QUORVEL_TEST_WORKERSRIG_H
 
+#include "acquisition/workerthread.h"
+
+#include <QCoreApplication>
+#include <QEvent>
 #include <QObject>
-#include <QThread>
 
 #include <chrono>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <thread>
+
+// Runs the functions posted to it on its own thread, in order. They travel
+// under a std::mutex; the posted event (Qt's own) only wakes the thread.
+class QueuedRunner : public QObject
+{
+public:
+    void Post(std::function<void()> a_Function)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            m_Queue.push_back(std::move(a_Function));
+        }
+        QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+    }
+
+protected:
+    bool event(QEvent* a_pEvent) override
+    {
+        if (a_pEvent->type() != QEvent::User)
+            return QObject::event(a_pEvent);
+        std::function<void()> function;
+        {
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            if (m_Queue.empty())
+                return true;
+            function = std::move(m_Queue.front());
+            m_Queue.pop_front();
+        }
+        function();
+        return true;
+    }
+
+private:
+    std::mutex m_Mutex;
+    std::deque<std::function<void()>> m_Queue;
+};
 
 template <typename Worker>
 class WorkerRig
@@ -18,13 +59,14 @@ public:
         : m_pWorker(a_pWorker)
     {
         m_pWorker->moveToThread(&m_Thread);
+        m_Runner.moveToThread(&m_Thread);
         QObject::connect(&m_Thread, &QThread::started, m_pWorker, &Worker::Init);
-        QObject::connect(&m_Thread, &QThread::finished, m_pWorker, &Worker::ReleaseSocket, Qt::DirectConnection);
+        Worker* worker = m_pWorker;
+        m_Thread.SetEndAction([worker] { worker->ReleaseSocket(); });
     }
     ~WorkerRig()
     {
-        m_Thread.quit();
-        m_Thread.wait();
+        m_Thread.Stop();
         delete m_pWorker;
     }
     void Start() { m_Thread.start(); }
@@ -36,12 +78,13 @@ public:
     // Runs a function on the worker's thread, queued behind what is already there.
     void Run(std::function<void()> a_Function)
     {
-        QMetaObject::invokeMethod(m_pWorker, std::move(a_Function), Qt::QueuedConnection);
+        m_Runner.Post(std::move(a_Function));
     }
 
 private:
     Worker* m_pWorker;
-    QThread m_Thread;
+    WorkerThread m_Thread;
+    QueuedRunner m_Runner;
     QObject m_Context;
 };
 
