@@ -115,8 +115,8 @@ int main(int argc, char** argv)
     std::printf("machine: %s\n", bench::MachineLine(machine).toUtf8().constData());
     QJsonArray rows;
     for (const Size& size : sizes) {
-        QVector<double> rungs = quick ? QVector<double>{40, size.m_LineMBps, 200, 300}
-                                      : QVector<double>{40, 60, 80, 100, size.m_LineMBps, 150, 200, 250, 300, 400, 500, 700};
+        QVector<double> rungs = quick ? QVector<double>{20, 40, size.m_LineMBps, 200, 300}
+                                      : QVector<double>{20, 40, 60, 80, 100, size.m_LineMBps, 150, 200, 250, 300, 400, 500, 700};
         const RateLadder ladder(rungs, probeSeconds, seconds);
         QJsonObject row = MeasureSize(size, ladder, budget);
         row.insert("size", QString::fromLatin1(size.m_Name));

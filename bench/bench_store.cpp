@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 
+#include <algorithm>
+#include <malloc.h>
 #include <cstdio>
 #include <vector>
 
@@ -25,21 +27,28 @@ struct Sample
     qint64 m_Resident = 0;
 };
 
-// Lets the camera send until the store holds a_Photons photons, then pauses it
-// and waits for the library to store everything sent.
-bool FillTo(CameraRig* a_pRig, qint64 a_Photons, Sample* a_pSample)
+// One collection of at least a_Photons photons: resident memory right after
+// the start (the previous store emptied and handed back to the system) and
+// after the stop, once the library has stored everything the camera sent. The
+// library hands its batches over when its buffer is full and at the stop.
+bool Collect(CameraRig* a_pRig, qint64 a_Photons, Sample* a_pBase, Sample* a_pFull)
 {
-    const int perPacket = a_pRig->Shape().m_PhotonsPerPacket;
-    const qint64 packets = (a_Photons + perPacket - 1) / perPacket;
-    a_pRig->ResumeStream();
-    bench::WaitUntil([&] { return QuorvelDll::GetNoOfCollectedPackets() >= packets; }, 600000);
-    if (!a_pRig->PauseStream())
+    camsim::VirtualCamera& camera = a_pRig->Camera();
+    const qint64 packets = (a_Photons + a_pRig->Shape().m_PhotonsPerPacket - 1) / a_pRig->Shape().m_PhotonsPerPacket;
+    camera.clearRecords();
+    if (!QuorvelDll::StartPhotonCollection())
         return false;
-    a_pRig->WaitStored(a_pRig->Camera().packetsSent(), 30000);
-    a_pSample->m_Packets = QuorvelDll::GetNoOfCollectedPackets();
-    a_pSample->m_Photons = a_pSample->m_Packets * perPacket;
-    a_pSample->m_Resident = bench::ResidentBytes();
-    return a_pSample->m_Packets >= packets;
+    ::malloc_trim(0);
+    a_pBase->m_Resident = bench::ResidentBytes();
+    camera.waitForPacketsSent(packets, 600000);
+    a_pRig->PauseStream();
+    const bool stopped = QuorvelDll::StopPhotonCollection();
+    const qint64 sent = camera.packetsSent();
+    a_pRig->WaitStored(sent, 60000);
+    a_pFull->m_Packets = QuorvelDll::GetNoOfCollectedPackets();
+    a_pFull->m_Photons = a_pFull->m_Packets * a_pRig->Shape().m_PhotonsPerPacket;
+    a_pFull->m_Resident = bench::ResidentBytes();
+    return stopped && a_pFull->m_Packets == sent;
 }
 
 quint32 NextRandom(quint32* a_pState)
@@ -138,27 +147,31 @@ int main(int argc, char** argv)
     const double wirePerPhoton = static_cast<double>(shape.PacketBytes()) / shape.m_PhotonsPerPacket;
     const double goalPerPhoton = 12.0 + 48.0 / shape.m_PhotonsPerPacket;
 
-    // The baseline: the store after its first batch, buffers in place.
-    rig.PauseStream();
-    if (!QuorvelDll::StartPhotonCollection()) {
+    // A first collection puts every buffer of the library in place.
+    Sample base;
+    Sample sample;
+    if (!Collect(&rig, 100000, &base, &sample)) {
         std::fprintf(stderr, "%s\n", QuorvelDll::GetLastError().c_str());
         return 1;
     }
-    Sample base;
-    FillTo(&rig, shape.m_PhotonsPerPacket * 64, &base);
     QJsonArray samples;
     std::printf("\n%-22s %14s %14s %12s %12s %12s\n", "store", "bytes/photon", "bytes/packet", "ratio wire",
                 "ratio goal", "resident MB");
     const qint64 targets[] = {quick ? 1000000 : 10000000, quick ? 10000000 : 100000000};
     for (qint64 target : targets) {
-        Sample sample;
-        if (!FillTo(&rig, target, &sample)) {
-            std::fprintf(stderr, "the store did not reach %lld photons\n", static_cast<long long>(target));
+        // Growth from the start of the first measured collection: what the store
+        // keeps between collections is counted once, in the larger one.
+        Sample start;
+        if (!Collect(&rig, target, &start, &sample)) {
+            std::fprintf(stderr, "the library did not store every packet of %lld photons: %s\n",
+                         static_cast<long long>(target), QuorvelDll::GetLastError().c_str());
             break;
         }
+        if (target == targets[0])
+            base = start;
         const double growth = static_cast<double>(sample.m_Resident - base.m_Resident);
-        const double perPhoton = growth / static_cast<double>(sample.m_Photons - base.m_Photons);
-        const double perPacket = growth / static_cast<double>(sample.m_Packets - base.m_Packets);
+        const double perPhoton = growth / static_cast<double>(sample.m_Photons);
+        const double perPacket = growth / static_cast<double>(sample.m_Packets);
         std::printf("%-22s %14.2f %14.1f %12.2f %12.2f %12.0f\n",
                     QStringLiteral("%1 M photons").arg(sample.m_Photons / 1e6, 0, 'f', 1).toUtf8().constData(),
                     perPhoton, perPacket, perPhoton / wirePerPhoton, perPhoton / goalPerPhoton, sample.m_Resident / 1e6);
@@ -167,9 +180,6 @@ int main(int argc, char** argv)
                                    {"ratio_to_wire_bytes", perPhoton / wirePerPhoton},
                                    {"ratio_to_goal", perPhoton / goalPerPhoton}, {"resident_bytes", sample.m_Resident}});
     }
-    QuorvelDll::StopPhotonCollection();
-    rig.WaitStored(rig.Camera().packetsSent(), 30000);
-
     const int packets = QuorvelDll::GetNoOfCollectedPackets();
     qint64 failures = 0;
     const double queries = QueryRate(packets, shape.m_PhotonsPerPacket, &failures);

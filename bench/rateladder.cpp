@@ -51,8 +51,8 @@ RateLadder::Outcome RateLadder::Climb(const QString& a_Label, const Probe& a_Pro
         if (result.SenderLimited())
             break; // higher rungs would only measure the sender
     }
-    // Confirm the edge with a long run; one rung lower if it loses.
-    for (int index = clean; index >= 0 && index >= clean - 1; --index) {
+    // Confirm the edge with a long run; up to two rungs lower while it loses.
+    for (int index = clean; index >= 0 && index >= clean - 2; --index) {
         const ProbeResult run = a_Probe(m_Rungs[index], m_ConfirmSeconds);
         outcome.m_Confirmations.append(run);
         Report(a_Label, "confirm", run);

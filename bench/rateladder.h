@@ -1,7 +1,7 @@
 // Finds the highest rate at which a receiver loses nothing: short probes up a
 // ladder of rates until the first loss (or until the sender cannot reach the
-// rung), then one long run at the last clean rung to confirm it, one rung lower
-// if that run loses.
+// rung), then one long run at the last clean rung to confirm it, and up to two
+// rungs lower while that run loses.
 #ifndef BENCH_RATELADDER_H
 #define BENCH_RATELADDER_H
 
