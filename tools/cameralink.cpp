@@ -33,6 +33,18 @@ CameraLink::~CameraLink()
         m_Camera->stop();
 }
 
+QList<int> CameraLink::gmIDs()
+{
+    // A GM ID is one byte in the packet header; 0 is never used.
+    QList<int> ids;
+    const int expected = QuorvelDll::GetNoOfGMs();
+    for (int id = 1; id <= 255 && ids.size() < expected; ++id) {
+        if (QuorvelDll::SetActiveGM(id))
+            ids.append(id);
+    }
+    return ids;
+}
+
 QString CameraLink::lastError(const QString& a_Fallback)
 {
     const QString text = QString::fromStdString(QuorvelDll::GetLastError());

@@ -6,6 +6,7 @@
 
 #include "tools/cameraoptions.h"
 
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -35,6 +36,11 @@ public:
     const CameraOptions& options() const { return m_Options; }
     QString cameraAddress() const { return m_CameraAddress; }
     QString describe() const; // "virtual camera at 127.1.2.3" or "camera 192.168.0.20"
+
+    // The IDs of the GMs the camera announced, in increasing order. The library
+    // has no list of them, so the IDs a GM can have are tried in turn (a local
+    // check, nothing is sent to the camera); the active GM is left unset.
+    static QList<int> gmIDs();
 
     // The library's last error, or a_Fallback if it is empty.
     static QString lastError(const QString& a_Fallback = QString());

@@ -22,8 +22,8 @@ int parse(CommandLine& a_Line, const QStringList& a_Arguments, Access* a_Access,
     parser.addPositionalArgument(QStringLiteral("register"), QStringLiteral("Register number (decimal or 0x hex)."));
     parser.addPositionalArgument(QStringLiteral("value"), QStringLiteral("For write: the value, 16 bits for a system "
                                                                          "register, 8 bits for a GM register."));
-    parser.addOption({QStringLiteral("gm"), QStringLiteral("Address a register of this GM (1-based position) instead "
-                                                           "of a system register."),
+    parser.addOption({QStringLiteral("gm"), QStringLiteral("Address a register of the GM with this ID (as `quorvel "
+                                                           "status` lists them) instead of a system register."),
                       QStringLiteral("id")});
     CameraOptions::add(&parser, false);
     switch (a_Line.parse(a_Arguments)) {
@@ -72,8 +72,14 @@ int RegCommand::run(const QStringList& a_Arguments)
     // GM registers need the GMs, which the camera announces as it powers up.
     if (!link.connect(&error) || (access.gm > 0 && !link.powerUp(&error)))
         return line.failure(error);
-    if (access.gm > 0 && !QuorvelDll::SetActiveGM(access.gm))
-        return line.failure(CameraLink::lastError());
+    if (access.gm > 0 && !QuorvelDll::SetActiveGM(access.gm)) {
+        QStringList ids;
+        for (int id : CameraLink::gmIDs())
+            ids.append(QString::number(id));
+        return line.failure(QStringLiteral("the camera has no GM with ID %1 (its GMs: %2)")
+                                .arg(access.gm)
+                                .arg(ids.isEmpty() ? QStringLiteral("none") : ids.join(QStringLiteral(", "))));
+    }
 
     const QString name = access.gm > 0 ? QStringLiteral("GM %1 register %2").arg(access.gm).arg(access.reg)
                                        : QStringLiteral("register %1").arg(access.reg);

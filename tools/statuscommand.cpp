@@ -19,17 +19,17 @@ QString adc(int a_Reading)
     return QStringLiteral("%1 (%2 V)").arg(a_Reading).arg(2.0 * a_Reading / 4096.0, 0, 'f', 3);
 }
 
-bool describeGM(int a_Position, QString* a_Text, QString* a_Error)
+bool describeGM(int a_GMID, QString* a_Text, QString* a_Error)
 {
     int firmware = 0;
     int status = 0;
     int adc1 = 0;
     int adc2 = 0;
     int volts = 0;
-    if (!QuorvelDll::SetActiveGM(a_Position) || !QuorvelDll::GetGMFirmwareVersion(&firmware)
+    if (!QuorvelDll::SetActiveGM(a_GMID) || !QuorvelDll::GetGMFirmwareVersion(&firmware)
         || !QuorvelDll::GetGMStatus(&status) || !QuorvelDll::ReadGMADC1(&adc1, &volts)
         || !QuorvelDll::ReadGMADC2(&adc2, &volts)) {
-        *a_Error = QStringLiteral("cannot read GM %1: %2").arg(a_Position).arg(CameraLink::lastError());
+        *a_Error = QStringLiteral("cannot read GM %1: %2").arg(a_GMID).arg(CameraLink::lastError());
         return false;
     }
     *a_Text = QStringLiteral("firmware %1, status %2, ADC 1 %3, ADC 2 %4")
@@ -69,13 +69,16 @@ int StatusCommand::run(const QStringList& a_Arguments)
     SummaryTable table(QStringLiteral("Camera status (%1)").arg(link.describe()));
     table.add(QStringLiteral("Library"), QString::fromStdString(QuorvelDll::GetVersion()));
     table.add(QStringLiteral("GBE firmware"), QStringLiteral("%1 (%2)").arg(hex(gbe, 4)).arg(gbe));
-    const int gms = QuorvelDll::GetNoOfGMs();
-    table.add(QStringLiteral("GMs"), QString::number(gms));
-    for (int position = 1; position <= gms; ++position) {
+    const QList<int> ids = CameraLink::gmIDs();
+    QStringList idTexts;
+    for (int id : ids)
+        idTexts.append(QString::number(id));
+    table.add(QStringLiteral("GMs"), QStringLiteral("%1 (IDs %2)").arg(ids.size()).arg(idTexts.join(QStringLiteral(", "))));
+    for (int id : ids) {
         QString text;
-        if (!describeGM(position, &text, &error))
+        if (!describeGM(id, &text, &error))
             return line.failure(error);
-        table.add(QStringLiteral("GM %1").arg(position), text);
+        table.add(QStringLiteral("GM %1").arg(id), text);
     }
     table.print();
     return ExitSuccess;

@@ -23,7 +23,7 @@ void expectOneErrorLine(const ToolRun& a_Run, int a_ExitCode, const QString& a_S
 
 TEST(QuorvelCommands, EveryCommandHasHelp)
 {
-    for (const char* command : {"acquire", "show", "status", "reg", "config", "camsim"}) {
+    for (const char* command : {"acquire", "show", "convert", "status", "reg", "config", "camsim"}) {
         const ToolRun run = runTool({QString::fromLatin1(command), QStringLiteral("--help")});
         EXPECT_EQ(run.exitCode, 0) << command;
         EXPECT_TRUE(run.out.startsWith(QStringLiteral("Usage: quorvel %1 ").arg(QLatin1String(command)))) << run.describe().toStdString();
@@ -73,23 +73,27 @@ TEST(QuorvelCommands, StatusAndRegistersReachACameraByAddress)
 {
     camsim::CameraConfig config;
     config.address = testsupport::testLoopbackAddress();
-    config.gmIds = {1, 2};
+    // GM IDs that are not 1..n: the tool names GMs by ID, never by position.
+    config.gmIds = {2, 4};
     camsim::VirtualCamera camera(config);
     ASSERT_TRUE(camera.start());
-    camera.setAdcReading(2, 1, 2048);
+    camera.setAdcReading(4, 1, 2048);
     const QStringList at = {QStringLiteral("--camera"), config.address, QStringLiteral("--host"), config.address};
 
     const ToolRun status = runTool(QStringList {QStringLiteral("status")} + at);
     ASSERT_EQ(status.exitCode, 0) << status.describe().toStdString();
     EXPECT_EQ(status.value(QStringLiteral("GBE firmware")), QStringLiteral("0x0015 (21)"));
-    EXPECT_EQ(status.number(QStringLiteral("GMs")), 2);
-    EXPECT_TRUE(status.value(QStringLiteral("GM 2")).contains(QLatin1String("ADC 1 2048 (1.000 V)")))
+    EXPECT_EQ(status.value(QStringLiteral("GMs")), QStringLiteral("2 (IDs 2, 4)"));
+    EXPECT_TRUE(status.value(QStringLiteral("GM 4")).contains(QLatin1String("ADC 1 2048 (1.000 V)")))
         << status.describe().toStdString();
 
     const ToolRun write = runTool(QStringList {QStringLiteral("reg"), QStringLiteral("write"), QStringLiteral("23"),
-                                               QStringLiteral("0x2A"), QStringLiteral("--gm"), QStringLiteral("2")} + at);
+                                               QStringLiteral("0x2A"), QStringLiteral("--gm"), QStringLiteral("4")} + at);
     ASSERT_EQ(write.exitCode, 0) << write.describe().toStdString();
-    EXPECT_EQ(camera.gmRegister(2, 23), 0x2A);
+    EXPECT_EQ(camera.gmRegister(4, 23), 0x2A);
+    expectOneErrorLine(runTool(QStringList {QStringLiteral("reg"), QStringLiteral("read"), QStringLiteral("23"),
+                                            QStringLiteral("--gm"), QStringLiteral("1")} + at),
+                       1, QStringLiteral("quorvel reg: the camera has no GM with ID 1 (its GMs: 2, 4)"));
     const ToolRun read = runTool(QStringList {QStringLiteral("reg"), QStringLiteral("read"), QStringLiteral("127")} + at);
     ASSERT_EQ(read.exitCode, 0) << read.describe().toStdString();
     EXPECT_EQ(read.out.trimmed(), QStringLiteral("register 127 = 0x0015 (21)"));
