@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QHostAddress>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <linux/sock_diag.h>
@@ -84,6 +85,9 @@ DataWorker::~DataWorker()
 
 void DataWorker::ReleaseSocket()
 {
+    // The timer belongs to this thread too.
+    delete m_pBatchAgeTimer;
+    m_pBatchAgeTimer = nullptr;
     if (m_pDataSocket) {
         m_pDataSocket->blockSignals(true);
         m_pDataSocket->close();
@@ -135,6 +139,11 @@ bool DataWorker::IsFromCamera(const sockaddr* a_pSender) const
     return false;
 }
 
+void DataWorker::SetMaxBatchAge(int a_Ms)
+{
+    m_MaxBatchAgeMs = a_Ms;
+}
+
 void DataWorker::SetReceiveBufferRequest(int a_Bytes)
 {
     m_ReceiveBufferRequest = a_Bytes;
@@ -174,6 +183,15 @@ void DataWorker::Init()
     }
     if (!m_pSlots)
         m_pSlots.reset(new ReceiveSlots());
+    if (!m_pBatchAgeTimer && m_MaxBatchAgeMs > 0) {
+        m_pBatchAgeTimer = new QTimer(this);
+        m_pBatchAgeTimer->setSingleShot(true);
+        m_pBatchAgeTimer->setInterval(m_MaxBatchAgeMs);
+        connect(m_pBatchAgeTimer, &QTimer::timeout, this, [this] {
+            if (m_BytesInBuffer > 0)
+                FlushBatch();
+        });
+    }
     // A restart binds anew, on a new port.
     if (m_pDataSocket->state() != QAbstractSocket::UnconnectedState)
         m_pDataSocket->close();
@@ -329,6 +347,9 @@ void DataWorker::AppendDatagram(const char* a_Data, qint64 a_Bytes)
         qDebug().noquote() << QStringLiteral("Buffer is %1, incoming datagram is: %2").arg(m_BufferSize).arg(a_Bytes);
         return;
     }
+    // The first datagram of a batch starts its clock.
+    if (m_BytesInBuffer == 0 && m_pBatchAgeTimer)
+        m_pBatchAgeTimer->start();
     std::memcpy(m_pBuffer.get() + m_BytesInBuffer, a_Data, static_cast<size_t>(a_Bytes));
     m_BytesInBuffer += a_Bytes;
     ++m_DatagramsInBatch;
@@ -357,6 +378,8 @@ void DataWorker::FlushBatch()
     }
     ReportKernelDrops(false);
     ReportForeignDatagrams(false);
+    if (m_pBatchAgeTimer)
+        m_pBatchAgeTimer->stop();
     emit readBufferReady(bytes);
     Reset();
 }

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <memory>
 
+class QTimer;
 class QUdpSocket;
 struct mmsghdr;
 
@@ -34,6 +35,10 @@ public:
     // Addresses for the next Init(); called on the worker's thread, or before it starts.
     void SetHostAddress(const QString& a_HostIPAddress);
     void SetAddresses(const QString& a_HostIPAddress, const QString& a_CameraIPAddress);
+
+    // Longest time a batch that is not full waits before it is handed over
+    // (0: only full batches and stops hand one over); set before the thread starts.
+    void SetMaxBatchAge(int a_Ms);
 
     // Receive buffer size to ask the kernel for; set before the thread starts.
     void SetReceiveBufferRequest(int a_Bytes);
@@ -117,6 +122,8 @@ private:
 
     QString m_HostIPAddress;
     QString m_CameraIPAddress;
+    QTimer* m_pBatchAgeTimer = nullptr;   // lives on the worker's thread
+    int m_MaxBatchAgeMs = 0;
     // The camera's address in the socket's form; an empty filter takes any sender.
     struct SenderFilter;
     std::unique_ptr<SenderFilter> m_pFilter;

@@ -3,6 +3,9 @@
 QuorvelDataWorker::QuorvelDataWorker(const QString& a_HostIPAddress, const QString& a_CameraIPAddress)
     : DataWorker(a_HostIPAddress, a_CameraIPAddress)
 {
+    // At low packet rates a batch takes seconds to fill: the client sees its
+    // photons while collecting all the same.
+    SetMaxBatchAge(MAX_BATCH_AGE_MS);
 }
 
 void QuorvelDataWorker::OnDataReady()

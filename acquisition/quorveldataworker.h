@@ -11,6 +11,8 @@ class QuorvelDataWorker : public DataWorker
 public:
     // Datagrams read per readyRead before the thread's event loop gets a turn.
     static constexpr qint64 MAX_DATAGRAMS_PER_READ = 4096;
+    // Longest time received data waits in a batch that is not full.
+    static constexpr int MAX_BATCH_AGE_MS = 100;
 
     // After a stop, the socket must stay this quiet before the final batch is
     // handed over; the whole drain takes at most STOP_DRAIN_LIMIT_MS.

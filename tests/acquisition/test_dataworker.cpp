@@ -49,6 +49,8 @@ protected:
         QuorvelDataWorker* worker = m_pRig->Get();
         if (a_ReceiveBufferRequest > 0)
             worker->SetReceiveBufferRequest(a_ReceiveBufferRequest);
+        // Batches end only where the tests say, unless a test asks for an age limit.
+        worker->SetMaxBatchAge(m_MaxBatchAgeMs);
         QObject* context = m_pRig->Context();
         QObject::connect(worker, &DataWorker::portSet, context, [this](quint16 a_Port) { m_Ports << a_Port; });
         QObject::connect(worker, &DataWorker::error, context, [this](QString a_Error) { m_Errors << a_Error; });
@@ -115,6 +117,7 @@ protected:
     }
 
     ReadBuffer* m_pReadBuffer = nullptr;
+    int m_MaxBatchAgeMs = 0;
     QString m_Address;
     std::unique_ptr<WorkerRig<QuorvelDataWorker>> m_pRig;
     QUdpSocket m_Sender;
@@ -181,6 +184,23 @@ TEST_F(DataWorkerTest, BatchFlushesWhenTheNextDatagramWouldFillIt)
     StopCollection();
     EXPECT_EQ(m_Ready.last(), 0);   // nothing was held
     EXPECT_TRUE(m_Lost.isEmpty());
+}
+
+TEST_F(DataWorkerTest, BatchThatIsNotFullIsHandedOverOnceItIsOldEnough)
+{
+    m_MaxBatchAgeMs = 20;
+    StartBoundWorker();
+    // A trickle of data: each batch goes over without a stop, by its age.
+    SendAndWait({SequencedDatagram(0, 100)});
+    ASSERT_TRUE(waitUntil([&] { return !m_Ready.isEmpty(); }, 5000));
+    EXPECT_EQ(m_Ready, QList<qint64> {100});
+    EXPECT_EQ(TakeBatch(), SequencedDatagram(0, 100));
+
+    SendAndWait({SequencedDatagram(2, 70)});
+    ASSERT_TRUE(waitUntil([&] { return m_Ready.size() == 2; }, 5000));
+    EXPECT_EQ(TakeBatch(), SequencedDatagram(2, 70));
+    StopCollection();
+    EXPECT_EQ(m_Ready.last(), 0);
 }
 
 TEST_F(DataWorkerTest, StopHandsOverTheBatchAndThenAnswers)
@@ -356,6 +376,8 @@ TEST_F(DataWorkerTest, EveryDatagramTheCameraSendsReachesTheReadBuffer)
     camera.setSystemRegister(16, 0x0003);
     ASSERT_TRUE(camera.waitForPacketsSent(5000, 5000));
     camera.setSystemRegister(16, 0x0001);
+    // The sender finishes the batch it is in after the stop: count once it is idle.
+    ASSERT_TRUE(camera.waitForStreamStopped(3000));
     const qint64 sent = camera.datagramsSent();
     ASSERT_TRUE(waitUntil([&] { return m_pRig->Get()->GetReceivedDatagrams() == sent; }, 5000));
     StopCollection();
