@@ -58,16 +58,20 @@ QJsonObject MachineDescription()
             }
         }
     }
+    QFile load(QStringLiteral("/proc/loadavg"));
+    const QString loadAverage = load.open(QIODevice::ReadOnly) ? QString::fromLatin1(load.readAll()).section(' ', 0, 2) : QString();
     return QJsonObject{{"nproc", QThread::idealThreadCount()},
+                       {"load_average", loadAverage},
                        {"cpu", model},
                        {"kernel", QSysInfo::kernelType() + QLatin1Char(' ') + QSysInfo::kernelVersion()}};
 }
 
 QString MachineLine(const QJsonObject& a_Machine)
 {
-    return QStringLiteral("%1 cores, %2, %3")
+    return QStringLiteral("%1 cores, %2, %3, load average %4")
         .arg(a_Machine.value("nproc").toInt())
-        .arg(a_Machine.value("cpu").toString(), a_Machine.value("kernel").toString());
+        .arg(a_Machine.value("cpu").toString(), a_Machine.value("kernel").toString(),
+             a_Machine.value("load_average").toString());
 }
 
 void RunEvents(int a_Ms)

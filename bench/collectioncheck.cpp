@@ -7,13 +7,21 @@
 
 namespace {
 
-bool PhotonInRange(int a_PacketNo, int a_PhotonNo)
+bool PhotonInRange(int a_PacketNo, int a_PhotonNo, QString* a_pWhy)
 {
     int pixel = -1;
     int energy = -1;
-    return QuorvelDll::GetPhotonData(a_PacketNo, a_PhotonNo, PHOTON_DATA_PIXEL, &pixel)
-           && QuorvelDll::GetPhotonData(a_PacketNo, a_PhotonNo, PHOTON_DATA_ENERGY, &energy)
-           && pixel >= -32768 && pixel <= 65535 && energy >= 0 && energy < 4096;
+    const bool answered = QuorvelDll::GetPhotonData(a_PacketNo, a_PhotonNo, PHOTON_DATA_PIXEL, &pixel)
+                          && QuorvelDll::GetPhotonData(a_PacketNo, a_PhotonNo, PHOTON_DATA_ENERGY, &energy);
+    if (answered && pixel >= -32768 && pixel <= 65535 && energy >= 0 && energy < 4096)
+        return true;
+    *a_pWhy = QStringLiteral("packet %1 photon %2: %3, pixel %4, energy %5")
+                  .arg(a_PacketNo)
+                  .arg(a_PhotonNo)
+                  .arg(answered ? QStringLiteral("answered") : QString::fromStdString(QuorvelDll::GetLastError()))
+                  .arg(pixel)
+                  .arg(energy);
+    return false;
 }
 
 } // namespace
@@ -32,6 +40,10 @@ CollectionCheck::Result CollectionCheck::Compare(const camsim::VirtualCamera& a_
         if (!QuorvelDll::GetPacketData(packet, PACKET_DATA_GM_ID, &gm)
             || !QuorvelDll::GetPacketData(packet, PACKET_DATA_HEADER_WORD, &word) || gm < 0 || gm > 255) {
             ++result.m_BadAnswers;
+            if (result.m_FirstBadAnswer.isEmpty())
+                result.m_FirstBadAnswer = QStringLiteral("packet %1: GM ID %2, header word %3: %4")
+                                              .arg(packet).arg(gm).arg(word)
+                                              .arg(QString::fromStdString(QuorvelDll::GetLastError()));
             continue;
         }
         ++stored[static_cast<size_t>(gm)];
@@ -42,9 +54,16 @@ CollectionCheck::Result CollectionCheck::Compare(const camsim::VirtualCamera& a_
         last = word;
         if (a_PhotonsPerPacket > 0) {
             int photons = -1;
-            if (!QuorvelDll::GetPacketData(packet, PACKET_DATA_NO_OF_PHOTONS, &photons)
-                || photons != a_PhotonsPerPacket || !PhotonInRange(packet, 1) || !PhotonInRange(packet, photons))
+            QString why;
+            if (!QuorvelDll::GetPacketData(packet, PACKET_DATA_NO_OF_PHOTONS, &photons) || photons != a_PhotonsPerPacket)
+                why = QStringLiteral("packet %1 (GM %2, header word %3): %4 photons").arg(packet).arg(gm).arg(word).arg(photons);
+            else if (PhotonInRange(packet, 1, &why))
+                PhotonInRange(packet, photons, &why);
+            if (!why.isEmpty()) {
                 ++result.m_BadAnswers;
+                if (result.m_FirstBadAnswer.isEmpty())
+                    result.m_FirstBadAnswer = why;
+            }
             result.m_Photons += photons;
         }
     }

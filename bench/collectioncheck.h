@@ -4,7 +4,7 @@
 #ifndef BENCH_COLLECTIONCHECK_H
 #define BENCH_COLLECTIONCHECK_H
 
-#include <QtGlobal>
+#include <QString>
 
 namespace camsim {
 class VirtualCamera;
@@ -22,6 +22,7 @@ public:
         qint64 m_Breaks = 0;  // header words that do not follow the previous one of their GM
         qint64 m_BadAnswers = 0; // queries that failed or answered out of range
         qint64 m_Photons = 0;
+        QString m_FirstBadAnswer; // what the first bad answer was, for the report
         bool Whole() const { return m_Missing == 0 && m_Extra == 0 && m_Breaks == 0 && m_BadAnswers == 0; }
     };
 

@@ -65,6 +65,8 @@ int main(int argc, char** argv)
                     static_cast<long long>(check.m_Missing), static_cast<long long>(check.m_Extra + check.m_Breaks),
                     static_cast<long long>(check.m_BadAnswers), static_cast<long long>(dropped), base / 1e6,
                     resident / 1e6, perPhoton);
+        if (!check.m_FirstBadAnswer.isEmpty())
+            std::printf("     first bad answer: %s\n", check.m_FirstBadAnswer.toUtf8().constData());
         std::fflush(stdout);
         sent += check.m_Sent;
         lost += check.m_Missing;

@@ -81,6 +81,8 @@ def main():
     rows = rows_of(parts)
     print()
     print("machine: %s cores, %s, %s" % (machine.get("nproc"), machine.get("cpu"), machine.get("kernel")))
+    loads = ["%s %s" % (name, part["machine"].get("load_average", "?")) for name, part in parts.items() if "machine" in part]
+    print("load average at the start of each program (other work shares the machine): %s" % "; ".join(loads))
     print("%-16s %-44s %14s %-8s %8s  %s" % ("group", "figure", "value", "unit", "ratio", "baseline (same run)"))
     for group, figure, value, unit, ratio, baseline in rows:
         ratio_text = "%8.3f" % ratio if ratio is not None else "%8s" % "-"
