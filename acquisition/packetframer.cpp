@@ -183,6 +183,12 @@ void PacketFramer::IndexUpTo(qint64 a_Limit)
     m_Sum = sum;
 }
 
+bool PacketFramer::EndsBeforeAHeader(qint64 a_Footer) const
+{
+    const qint64 next = a_Footer + 2;
+    return next + 1 >= m_Size || (m_pData[next] == packetHeader1 && m_pData[next + 1] == packetHeader2);
+}
+
 bool PacketFramer::Next(Frame* a_pFrame)
 {
     for (;;) {
@@ -219,7 +225,20 @@ bool PacketFramer::Next(Frame* a_pFrame)
         if (found == footers.m_Positions.size() || footers.m_Positions[found] > last)
             continue;
 
-        const qint64 footer = footers.m_Positions[found];
+        // Packets carry no length, so photon bytes can look like a footer with
+        // a matching checksum. A true footer is followed by the end of the
+        // batch or the next header: prefer the nearest such one that fits.
+        size_t chosen = found;
+        if (!EndsBeforeAHeader(footers.m_Positions[found])) {
+            for (size_t index = found + 1; index < footers.m_Positions.size() && footers.m_Positions[index] <= last;
+                 ++index) {
+                if (footers.m_Keys[index] == key && EndsBeforeAHeader(footers.m_Positions[index])) {
+                    chosen = index;
+                    break;
+                }
+            }
+        }
+        const qint64 footer = footers.m_Positions[chosen];
         a_pFrame->m_Start = start;
         a_pFrame->m_End = footer + 1;
         a_pFrame->m_RecordSize = recordSize;

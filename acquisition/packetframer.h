@@ -4,8 +4,10 @@
 // bytes, a 16-bit big-endian sum of every byte before it, FD 7F. For each
 // header (in order, skipping those inside accepted packets) the packet is
 // closed by the nearest footer that leaves a whole number of records, at most
-// MAX_RECORDS of them, and whose checksum matches; a header that no footer
-// closes is passed over and the scan goes on at the next byte.
+// MAX_RECORDS of them, whose checksum matches and after which the batch ends or
+// a header starts; failing that, by the nearest footer that only fits. A
+// header that no footer closes is passed over and the scan goes on at the
+// next byte.
 //
 // Work stays linear in hostile input: every footer is indexed once, with the
 // prefix sum its header must have (key = sum before the checksum - checksum),
@@ -70,6 +72,8 @@ private:
         size_t Find(quint16 a_Key) const;
     };
 
+    // True if the footer at a_Footer is the last thing in the batch or a header follows it.
+    bool EndsBeforeAHeader(qint64 a_Footer) const;
     void IndexUpTo(qint64 a_Limit);
     void IndexPair(qint64 a_Position, quint32 a_Sum);
     void IndexFooter(qint64 a_Position, quint32 a_Sum);

@@ -287,6 +287,29 @@ TEST_F(DecoderTest, FooterInsideABodyClosesThePacketOnlyWhenItFits)
     EXPECT_EQ(stored[1].m_Photons.size(), 3u);
 }
 
+TEST_F(DecoderTest, PhotonBytesThatLookLikeAFooterDoNotCutThePacketShort)
+{
+    // Header FE 7E 01 0001 00 and one record add up to 0x027D: the next record
+    // starts with that sum and FD, and the one after with 7F, so a footer with
+    // a matching checksum sits inside the body. No header follows it, so the
+    // packet runs on to its true footer.
+    const QByteArray body = Record3(126, 0x80, 0x01) + Bytes({0x02, 0x7D, 0xFD}) + Bytes({0x7F, 0x80, 0x05})
+                            + Record3(126, 0x80, 0x06);
+    const QByteArray batch = MakePacket(1, 1, 0, body) + MakePacket(2, 2, 0, Record3(126, 0x80, 0x07));
+    m_Decoder.OnPixelMappingModeChanged(static_cast<PixelMappingMode>(1));
+    EXPECT_EQ(Decode(batch), 2);
+    EXPECT_EQ(StoredHeaderWords(), (std::vector<int>{1, 2}));
+    ExpectSame(Stored(), ReferenceDecode(batch, m_GMs, false, 1));
+    EXPECT_EQ(Stored()[0].m_Photons.back().m_Energy, 0x0006);
+
+    // Alone in the batch, the look-alike is followed by the batch's end only
+    // when it is the true footer; cut off after it, the packet ends there.
+    const QByteArray cut = MakePacket(1, 1, 0, body).left(6 + 3 + 5);
+    CollectedPackets::DeleteInstance();
+    EXPECT_EQ(Decode(cut), 1);
+    EXPECT_EQ(Stored()[0].m_Photons.size(), 1u);
+}
+
 TEST_F(DecoderTest, PacketsHoldAtMost256Records)
 {
     QByteArray longest;

@@ -53,7 +53,10 @@ std::vector<RefPacket> ReferenceDecode(const QByteArray& a_Batch, const std::vec
             continue;
         }
         const int r = (gm->m_ReadoutOptions & 2) ? 5 : 3;
+        // Of the footers that fit, the nearest one after which the batch ends
+        // or a header starts; failing that, the nearest one.
         long long accepted = -1;
+        long long nearest = -1;
         for (long long j = i + 1; j + 1 < n && j - i - 8 <= 256LL * r; ++j) {
             if (byte(j) != 0xFD || byte(j + 1) != 0x7F)
                 continue;
@@ -62,10 +65,16 @@ std::vector<RefPacket> ReferenceDecode(const QByteArray& a_Batch, const std::vec
                 continue;
             const long long sum = prefix[size_t(e - 3)] - prefix[size_t(i)];
             if ((byte(e - 3) << 8 | byte(e - 2)) == (sum & 0xFFFF)) {
-                accepted = e;
-                break;
+                if (nearest < 0)
+                    nearest = e;
+                if (e + 2 >= n || (byte(e + 1) == 0xFE && byte(e + 2) == 0x7E)) {
+                    accepted = e;
+                    break;
+                }
             }
         }
+        if (accepted < 0)
+            accepted = nearest;
         if (accepted < 0) {
             ++i;
             continue;
