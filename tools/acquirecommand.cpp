@@ -54,14 +54,9 @@ int parse(CommandLine& a_Line, const QStringList& a_Arguments, Request* a_Reques
     });
     CameraOptions::add(&parser, true);
     AcquireSettings::add(&parser);
-    switch (a_Line.parse(a_Arguments)) {
-    case CommandLine::HelpShown:
-        return ExitSuccess;
-    case CommandLine::Failed:
-        return ExitUsage;
-    case CommandLine::Parsed:
-        break;
-    }
+    int exitCode = ExitSuccess;
+    if (!a_Line.parseOrExit(a_Arguments, &exitCode))
+        return exitCode;
     if (!parser.positionalArguments().isEmpty())
         return a_Line.usageError(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
     QString error;

@@ -18,14 +18,9 @@ int CamsimCommand::run(const QStringList& a_Arguments)
                                     "and 20484 (simulator),\nstatus records on TCP 20485, data packets over UDP while "
                                     "collecting."));
     CamsimOptions::add(&line.parser(), CamsimOptions::Standalone);
-    switch (line.parse(a_Arguments)) {
-    case CommandLine::HelpShown:
-        return ExitSuccess;
-    case CommandLine::Failed:
-        return ExitUsage;
-    case CommandLine::Parsed:
-        break;
-    }
+    int exitCode = ExitSuccess;
+    if (!line.parseOrExit(a_Arguments, &exitCode))
+        return exitCode;
     camsim::CameraConfig config;
     QString error;
     if (!line.parser().positionalArguments().isEmpty())

@@ -27,6 +27,21 @@ CommandLine::Result CommandLine::parse(const QStringList& a_Arguments)
     return Parsed;
 }
 
+bool CommandLine::parseOrExit(const QStringList& a_Arguments, int* a_pExitCode)
+{
+    switch (parse(a_Arguments)) {
+    case HelpShown:
+        *a_pExitCode = ExitSuccess;
+        return false;
+    case Failed:
+        *a_pExitCode = ExitUsage;
+        return false;
+    case Parsed:
+        break;
+    }
+    return true;
+}
+
 QString CommandLine::helpText() const
 {
     // Replace Qt's usage line, which names the binary, with the command's own.

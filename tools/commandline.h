@@ -22,6 +22,9 @@ public:
     // Parses the arguments after the command name. Prints the help (HelpShown)
     // or one error line (Failed) itself.
     Result parse(const QStringList& a_Arguments);
+    // The same for a command: false if it ends here, with *a_pExitCode set to
+    // ExitSuccess after the help or ExitUsage after an error.
+    bool parseOrExit(const QStringList& a_Arguments, int* a_pExitCode);
     // Prints "quorvel <command>: <text>" on stderr and returns ExitUsage.
     int usageError(const QString& a_Text) const;
     // Prints "quorvel <command>: <text>" on stderr and returns ExitFailure.

@@ -65,14 +65,9 @@ int ConfigCommand::run(const QStringList& a_Arguments)
     parser.addPositionalArgument(QStringLiteral("save|load"), QStringLiteral("What to do."));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Configuration file, suffix .dat."));
     CameraOptions::add(&parser, false);
-    switch (line.parse(a_Arguments)) {
-    case CommandLine::HelpShown:
-        return ExitSuccess;
-    case CommandLine::Failed:
-        return ExitUsage;
-    case CommandLine::Parsed:
-        break;
-    }
+    int exitCode = ExitSuccess;
+    if (!line.parseOrExit(a_Arguments, &exitCode))
+        return exitCode;
     const QStringList args = parser.positionalArguments();
     if (args.size() != 2 || (args[0] != QLatin1String("save") && args[0] != QLatin1String("load")))
         return line.usageError(QStringLiteral("expected save or load and one file"));

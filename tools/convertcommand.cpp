@@ -34,14 +34,9 @@ int ConvertCommand::run(const QStringList& a_Arguments)
          QStringLiteral("file")},
         {QStringLiteral("no-config"), QStringLiteral("Use no configuration file.")},
     });
-    switch (line.parse(a_Arguments)) {
-    case CommandLine::HelpShown:
-        return ExitSuccess;
-    case CommandLine::Failed:
-        return ExitUsage;
-    case CommandLine::Parsed:
-        break;
-    }
+    int exitCode = ExitSuccess;
+    if (!line.parseOrExit(a_Arguments, &exitCode))
+        return exitCode;
     const QStringList files = parser.positionalArguments();
     if (files.size() != 2)
         return line.usageError(QStringLiteral("expected a binary collection file and an HDF5 file name"));

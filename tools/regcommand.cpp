@@ -26,14 +26,9 @@ int parse(CommandLine& a_Line, const QStringList& a_Arguments, Access* a_Access,
                                                            "status` lists them) instead of a system register."),
                       QStringLiteral("id")});
     CameraOptions::add(&parser, false);
-    switch (a_Line.parse(a_Arguments)) {
-    case CommandLine::HelpShown:
-        return ExitSuccess;
-    case CommandLine::Failed:
-        return ExitUsage;
-    case CommandLine::Parsed:
-        break;
-    }
+    int exitCode = ExitSuccess;
+    if (!a_Line.parseOrExit(a_Arguments, &exitCode))
+        return exitCode;
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty() || (args[0] != QLatin1String("read") && args[0] != QLatin1String("write")))
         return a_Line.usageError(QStringLiteral("expected read or write"));

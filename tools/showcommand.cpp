@@ -25,14 +25,9 @@ int ShowCommand::run(const QStringList& a_Arguments)
                                                    "local (1..121 per GM) or auto."),
          QStringLiteral("mode"), QStringLiteral("auto")},
     });
-    switch (line.parse(a_Arguments)) {
-    case CommandLine::HelpShown:
-        return ExitSuccess;
-    case CommandLine::Failed:
-        return ExitUsage;
-    case CommandLine::Parsed:
-        break;
-    }
+    int exitCode = ExitSuccess;
+    if (!line.parseOrExit(a_Arguments, &exitCode))
+        return exitCode;
     if (parser.positionalArguments().size() != 1)
         return line.usageError(QStringLiteral("expected one binary collection file"));
     const QString path = parser.positionalArguments().first();

@@ -44,14 +44,9 @@ int StatusCommand::run(const QStringList& a_Arguments)
                      QStringLiteral("Powers the camera up and shows its GMs, firmware versions, GM status and the "
                                     "two ADC readings of each GM."));
     CameraOptions::add(&line.parser(), false);
-    switch (line.parse(a_Arguments)) {
-    case CommandLine::HelpShown:
-        return ExitSuccess;
-    case CommandLine::Failed:
-        return ExitUsage;
-    case CommandLine::Parsed:
-        break;
-    }
+    int exitCode = ExitSuccess;
+    if (!line.parseOrExit(a_Arguments, &exitCode))
+        return exitCode;
     CameraOptions options;
     QString error;
     if (!line.parser().positionalArguments().isEmpty())
