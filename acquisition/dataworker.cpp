@@ -176,6 +176,7 @@ qint64 DataWorker::GetDiscardedDatagrams() const
 
 void DataWorker::Init()
 {
+    emit initStarting();
     if (!m_pDataSocket) {
         m_pDataSocket = new QUdpSocket();
         connect(m_pDataSocket, &QUdpSocket::errorOccurred, this, &DataWorker::OnError);

@@ -59,6 +59,8 @@ public:
     void ReleaseSocket();
 
 signals:
+    // First thing Init() does: every later signal belongs to the new socket.
+    void initStarting();
     void portSet(quint16 a_PortNo);
     void error(QString a_Error);
     void readBufferReady(qint64 a_Bytes);

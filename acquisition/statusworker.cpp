@@ -77,6 +77,7 @@ void StatusWorker::SetConnectTimeout(int a_Ms)
 
 void StatusWorker::Init()
 {
+    emit initStarting();
     if (!m_pStatusSocket) {
         m_pStatusSocket = new QTcpSocket();
         connect(m_pStatusSocket, &QTcpSocket::hostFound, this, &StatusWorker::statusSockHostFound);

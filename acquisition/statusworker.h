@@ -58,6 +58,8 @@ public:
     void ReleaseSocket();
 
 signals:
+    // First thing Init() does: every later signal belongs to the new connection.
+    void initStarting();
     void connected();
     void statusSockHostFound();
     void statusSockConnected(QString a_Text);

@@ -45,8 +45,6 @@ void WorkerMGR::Wire()
     DataWorker* data = m_pDataWorker;
     connect(&m_StatusWorkerThread, &QThread::started, status, &StatusWorker::Init);
     connect(&m_DataWorkerThread, &QThread::started, data, &DataWorker::Init);
-    connect(this, &WorkerMGR::stopRequestRecv, status, &StatusWorker::Stop);
-    connect(this, &WorkerMGR::stopRequestRecv, data, &DataWorker::Stop);
     connect(this, &WorkerMGR::restartWorkers, status, &StatusWorker::Init);
     connect(this, &WorkerMGR::restartWorkers, data, &DataWorker::Init);
     connect(status, &StatusWorker::statusSockHostFound, this, &WorkerMGR::statusSocketHostFound);
@@ -73,29 +71,33 @@ void WorkerMGR::Wire()
 // The first start and every restart wait alike: first for the status
 // connection, then for the data port. A thread that never ran is started
 // (its started() runs the worker's Init); a running one re-runs Init.
+//
+// A worker's signals reach this thread in the order it sent them, and each
+// Init begins with initStarting(). An answer that arrives before it belongs to
+// an earlier connection (an error of a link the camera dropped, still queued
+// when the client disconnected and initialised again) and does not count.
 bool WorkerMGR::StartAndWait()
 {
-    const int errorsBefore = m_ErrorCount;
     const bool statusRunning = m_StatusWorkerThread.isRunning();
     const bool dataRunning = m_DataWorkerThread.isRunning();
 
     // Both waits are wired before anything starts, so no answer can be missed.
+    StartupWait status;
     WaitLoop statusLoop;
     QTimer statusTimer;
     statusTimer.setSingleShot(true);
-    connect(m_pStatusWorker, &StatusWorker::connected, &statusLoop, &WaitLoop::OnWaitConditionRecvd);
-    connect(m_pStatusWorker, &StatusWorker::error, &statusLoop, &WaitLoop::OnWaitConditionRecvd);
-    connect(m_pStatusWorker, &StatusWorker::connected, &statusLoop, &WaitLoop::quit);
-    connect(m_pStatusWorker, &StatusWorker::error, &statusLoop, &WaitLoop::quit);
+    connect(m_pStatusWorker, &StatusWorker::initStarting, &statusLoop, [&status] { status.begun = true; });
+    connect(m_pStatusWorker, &StatusWorker::connected, &statusLoop, [&] { status.Answer(false, &statusLoop); });
+    connect(m_pStatusWorker, &StatusWorker::error, &statusLoop, [&] { status.Answer(true, &statusLoop); });
     connect(&statusTimer, &QTimer::timeout, &statusLoop, &WaitLoop::quit);
 
+    StartupWait data;
     WaitLoop dataLoop;
     QTimer dataTimer;
     dataTimer.setSingleShot(true);
-    connect(m_pDataWorker, &DataWorker::portSet, &dataLoop, &WaitLoop::OnWaitConditionRecvd);
-    connect(m_pDataWorker, &DataWorker::error, &dataLoop, &WaitLoop::OnWaitConditionRecvd);
-    connect(m_pDataWorker, &DataWorker::portSet, &dataLoop, &WaitLoop::quit);
-    connect(m_pDataWorker, &DataWorker::error, &dataLoop, &WaitLoop::quit);
+    connect(m_pDataWorker, &DataWorker::initStarting, &dataLoop, [&data] { data.begun = true; });
+    connect(m_pDataWorker, &DataWorker::portSet, &dataLoop, [&] { data.Answer(false, &dataLoop); });
+    connect(m_pDataWorker, &DataWorker::error, &dataLoop, [&] { data.Answer(true, &dataLoop); });
     connect(&dataTimer, &QTimer::timeout, &dataLoop, &WaitLoop::quit);
 
     const bool restartBoth = statusRunning && dataRunning;
@@ -108,9 +110,12 @@ bool WorkerMGR::StartAndWait()
 
     statusTimer.start(m_StartupTimeoutMs);
     statusLoop.Exec();
-    if (!statusLoop.IsWaitConditionRecvd())
+    if (!statusLoop.IsWaitConditionRecvd()) {
         SetError(QStringLiteral("Timed out waiting for connection to status socket"));
-    if (m_ErrorCount != errorsBefore)
+        return false;
+    }
+    // A restarted data worker may already have failed meanwhile.
+    if (status.failed || data.failed)
         return false;
 
     if (!dataRunning)
@@ -118,16 +123,40 @@ bool WorkerMGR::StartAndWait()
     else if (!restartBoth)
         QMetaObject::invokeMethod(m_pDataWorker, "Init", Qt::QueuedConnection);
 
-    dataTimer.start(m_StartupTimeoutMs);
-    dataLoop.Exec();
-    if (!dataLoop.IsWaitConditionRecvd())
+    if (!data.answered) {
+        dataTimer.start(m_StartupTimeoutMs);
+        dataLoop.Exec();
+    }
+    if (!data.answered) {
         SetError(QStringLiteral("Timed out waiting for data port to be determined"));
-    return m_ErrorCount == errorsBefore;
+        return false;
+    }
+    return !data.failed;
+}
+
+void WorkerMGR::StartupWait::Answer(bool a_Failed, WaitLoop* a_pLoop)
+{
+    if (!begun || answered)
+        return;
+    answered = true;
+    failed = a_Failed;
+    a_pLoop->OnWaitConditionRecvd();
+    a_pLoop->quit();
 }
 
 void WorkerMGR::StopWorkers()
 {
-    emit stopRequestRecv();
+    // A stop goes only to a worker whose thread runs. Queued to a thread that
+    // has not started, it would wait there until the next start and then close
+    // the socket that start had just opened.
+    if (m_pStatusWorker && m_StatusWorkerThread.isRunning()) {
+        StatusWorker* status = m_pStatusWorker;
+        QMetaObject::invokeMethod(status, [status] { status->Stop(); }, Qt::QueuedConnection);
+    }
+    if (m_pDataWorker && m_DataWorkerThread.isRunning()) {
+        DataWorker* data = m_pDataWorker;
+        QMetaObject::invokeMethod(data, [data] { data->Stop(); }, Qt::QueuedConnection);
+    }
 }
 
 const QString& WorkerMGR::GetLastError() const
@@ -165,10 +194,14 @@ DataWorker* WorkerMGR::GetDataWorker() const
     return m_pDataWorker;
 }
 
+StatusWorker* WorkerMGR::GetStatusWorker() const
+{
+    return m_pStatusWorker;
+}
+
 void WorkerMGR::SetError(const QString& a_Error)
 {
     m_LastError = a_Error;
-    ++m_ErrorCount;
 }
 
 void WorkerMGR::OnDataWorkerError(QString a_Err)

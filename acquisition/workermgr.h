@@ -12,6 +12,7 @@
 #include <functional>
 
 class StatusWorker;
+class WaitLoop;
 
 class WorkerMGR : public QObject
 {
@@ -37,6 +38,7 @@ public:
     bool IsStatusThreadRunning() const;
     bool IsDataThreadRunning() const;
     DataWorker* GetDataWorker() const;
+    StatusWorker* GetStatusWorker() const;
 
     // Connects the data worker's readBufferReady straight to the consumer's
     // slot (now, or as soon as the data worker exists), so the batches reach the
@@ -55,7 +57,6 @@ signals:
     void statusSocketHostFound();
     void statusSocketConnected(QString a_Text);
     void statusSocketDisconnected();
-    void stopRequestRecv();
     void restartWorkers();
     void readBufferReady(qint64 a_Bytes);
     void dataPortSet(quint16 a_PortNo);
@@ -90,8 +91,15 @@ private:
     bool StartAndWait();
     void SetError(const QString& a_Error);
 
+    // One worker's side of a start: whether its Init has begun, and its answer.
+    struct StartupWait {
+        bool begun = false;
+        bool answered = false;
+        bool failed = false;
+        void Answer(bool a_Failed, WaitLoop* a_pLoop);
+    };
+
     int m_StartupTimeoutMs = DEFAULT_STARTUP_TIMEOUT_MS;
-    int m_ErrorCount = 0;     // errors reported so far, to tell a new error from an old text
     std::function<void(DataWorker*)> m_ConnectConsumer;
 };
 

@@ -38,7 +38,9 @@ Quorvel::~Quorvel()
 {
     // The workers first: a data worker still running could store a batch into
     // the ReadBuffer after it is gone. Then the decoder, which reads all three
-    // singletons, and the packet operations, which read the store.
+    // singletons, and the packet operations, which read the store. Saves still
+    // running or queued are cancelled first, so closing does not wait for them.
+    m_PacketOperations.CancelAllSaves();
     m_WorkerMGR.StopThreads();
     m_PacketDecoderThread.Stop();
     m_PacketOperationsThread.Stop();
@@ -65,10 +67,12 @@ void Quorvel::SetupSlots()
     // through the client's thread would hold them up whenever the client runs
     // no event loop.
     m_WorkerMGR.SetReadBufferConsumer(&m_PacketDecoder, &QuorvelPacketDecoder::DecodeReadBuffer);
-    connect(&m_PacketDecoder, &QuorvelPacketDecoder::decodingPackets, this, &Quorvel::OnDecodingPackets);
-    connect(&m_PacketDecoder, &QuorvelPacketDecoder::packetsDecoded, this, &Quorvel::OnPacketsDecoded);
+    // Run on the decoder's thread; the relays queue at most one call each.
+    connect(&m_PacketDecoder, &QuorvelPacketDecoder::decodingPackets, &m_DecodingTextRelay,
+            [this] { m_DecodingTextRelay.Add(0); }, Qt::DirectConnection);
+    connect(&m_PacketDecoder, &QuorvelPacketDecoder::packetsDecoded, &m_DecodedTextRelay,
+            [this](int a_Packets) { m_DecodedTextRelay.Add(a_Packets); }, Qt::DirectConnection);
     connect(this, &Quorvel::packetSaveRequested, &m_PacketOperations, &PacketOperations::SaveFile);
-    connect(this, &Quorvel::packetSaveCancelRequested, &m_PacketOperations, &PacketOperations::OnOperationCancelled);
     connect(&m_PacketOperations, &PacketOperations::errorDuringOperation, this, &Quorvel::OnOperationError);
     connect(&m_PacketOperations, &PacketOperations::progressUpdate, this, &Quorvel::OnOperationProgress);
     connect(&m_PacketOperations, &PacketOperations::savePacketsComplete, this, &Quorvel::OnOperationComplete);

@@ -12,6 +12,7 @@
 #define QUORVEL_QUORVEL_H
 
 #include "quorveldll.h"
+#include "core/countrelay.h"
 #include "core/quorvelsysconfig.h"
 #include "transport/communicationmgr.h"
 #include "gammamodule/gmtypes.h"
@@ -27,6 +28,7 @@
 #include <vector>
 
 class ASIC;
+class CollectedPackets;
 class GammaModule;
 struct ParsedGM;
 struct ParsedPackets;
@@ -37,6 +39,8 @@ class Quorvel : public QObject
 
 public:
     static Quorvel* GetInstance();
+    // The failure text of operations that need device GMs.
+    static const char* const NoGMsText;
     static void DeleteInstance();
 
     // Last error, callbacks and status reports
@@ -247,7 +251,6 @@ signals:
     void bufferSizeChangeRequest(qint64 a_Bytes);
     void pixelMappingModeChanged(PixelMappingMode a_Mode);
     void packetSaveRequested(QString a_FileName);
-    void packetSaveCancelRequested();
 
 private slots:
     void OnStatusUpdate(QString a_Status);
@@ -293,7 +296,12 @@ private:
     bool ChangeASICGlobal(const std::function<bool(ASIC&)>& a_Change);
     bool ChangeASICChannel(int a_RequiredType, const std::function<bool(ASIC&, ChannelType, int)>& a_Change);
     bool ReadASIC(const void* a_Pointer, const std::function<void(const ASIC&)>& a_Read);
-    bool ReadASICChannel(const std::function<bool(ASIC&)>& a_Read);
+    // A channel getter: the active GM, then the pointer, then a_TypeError if
+    // given (an unknown type the ASIC would accept), then the ASIC's checks.
+    // Empties the store whose lock the caller holds, with the two texts.
+    void ClearStoreHeld(CollectedPackets* a_pStore);
+    bool ReadASICChannel(const void* a_Pointer, const std::function<bool(ASIC&)>& a_Read,
+                         const char* a_TypeError = nullptr);
     bool WriteASICImage(const GammaModule& a_GM, int a_Register, const QByteArray& a_Image);
 
     // Tests reach the connection manager directly until initialisation exists.
@@ -317,6 +325,11 @@ private:
     GMUpdateType m_GMUpdateType = GM_UPDATE_TYPE_ACTIVE_GM;
     QuorvelPacketDecoder m_PacketDecoder;
     WorkerThread m_PacketDecoderThread;
+    // The decoder's two texts reach the client's thread through these, so a
+    // client that runs no event loop for a while finds one text of each kind
+    // waiting, not one per decoding pass.
+    CountRelay m_DecodingTextRelay {[this](qint64) { OnDecodingPackets(); }};
+    CountRelay m_DecodedTextRelay {[this](qint64 a_Packets) { OnPacketsDecoded(static_cast<int>(a_Packets)); }};
     ChannelUpdateType m_ChannelUpdateType = CHANNEL_UPDATE_TYPE_SINGLE;
     ChannelType m_ActiveChannelType = CHANNEL_TYPE_ANODE;
     int m_ActiveChannel = 1;

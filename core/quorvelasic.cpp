@@ -98,11 +98,17 @@ bool Quorvel::ReadASIC(const void* a_Pointer, const std::function<void(const ASI
     return true;
 }
 
-bool Quorvel::ReadASICChannel(const std::function<bool(ASIC&)>& a_Read)
+bool Quorvel::ReadASICChannel(const void* a_Pointer, const std::function<bool(ASIC&)>& a_Read,
+                             const char* a_TypeError)
 {
-    // Channel getters leave the pointer to the ASIC, which checks it after the channel number.
+    // The pointer is checked right after the active GM, before the channel
+    // type and number, as every getter does.
     if (!IsActiveGMSet())
         return false;
+    if (!a_Pointer)
+        return FailOp(QStringLiteral("Null pointer passed to function"));
+    if (a_TypeError)
+        return FailOp(QString::fromLatin1(a_TypeError));
     auto lock = GammaModules::GetInstance()->AccessLock();
     GammaModule* gm = FindActiveGM();
     if (!gm)
@@ -399,7 +405,7 @@ bool Quorvel::MaskChannel(bool a_Masked)
 
 bool Quorvel::IsChannelMasked(ChannelType a_Type, int a_Channel, bool* a_Masked)
 {
-    return ReadASICChannel([&](ASIC& a_ASIC) { return a_ASIC.IsChannelMasked(a_Type, a_Channel, a_Masked); });
+    return ReadASICChannel(a_Masked, [&](ASIC& a_ASIC) { return a_ASIC.IsChannelMasked(a_Type, a_Channel, a_Masked); });
 }
 
 bool Quorvel::EnableChannelTestCapacitor(bool a_Enable)
@@ -411,8 +417,9 @@ bool Quorvel::EnableChannelTestCapacitor(bool a_Enable)
 
 bool Quorvel::IsChannelTestCapacitorEnabled(ChannelType a_Type, int a_Channel, bool* a_Enabled)
 {
-    return ReadASICChannel(
-        [&](ASIC& a_ASIC) { return a_ASIC.IsChannelTestCapacitorEnabled(a_Type, a_Channel, a_Enabled); });
+    return ReadASICChannel(a_Enabled, [&](ASIC& a_ASIC) {
+        return a_ASIC.IsChannelTestCapacitorEnabled(a_Type, a_Channel, a_Enabled);
+    });
 }
 
 bool Quorvel::SetChannelPositivePulseThresholdTrimStep(int a_Step)
@@ -425,11 +432,11 @@ bool Quorvel::SetChannelPositivePulseThresholdTrimStep(int a_Step)
 bool Quorvel::GetChannelPositivePulseThresholdTrimStep(ChannelType a_Type, int a_Channel, int* a_Step)
 {
     // The ASIC answers true for an unknown type without writing the value.
-    if (IsActiveGMSet() && a_Type != CHANNEL_TYPE_ANODE && a_Type != CHANNEL_TYPE_CATHODE)
-        return FailOp(QStringLiteral("Undefined channel type detected"));
-    return ReadASICChannel([&](ASIC& a_ASIC) {
-        return a_ASIC.GetChannelPositivePulseThresholdTrimStep(a_Type, a_Channel, a_Step);
-    });
+    const bool knownType = a_Type == CHANNEL_TYPE_ANODE || a_Type == CHANNEL_TYPE_CATHODE;
+    return ReadASICChannel(
+        a_Step,
+        [&](ASIC& a_ASIC) { return a_ASIC.GetChannelPositivePulseThresholdTrimStep(a_Type, a_Channel, a_Step); },
+        knownType ? nullptr : "Undefined channel type detected");
 }
 
 bool Quorvel::MonitorAnodeSignal(Signal a_Signal)
@@ -441,7 +448,7 @@ bool Quorvel::MonitorAnodeSignal(Signal a_Signal)
 
 bool Quorvel::GetAnodeSignalMonitored(int a_Channel, Signal* a_Signal)
 {
-    return ReadASICChannel([&](ASIC& a_ASIC) { return a_ASIC.GetAnodeChannelSignal(a_Channel, a_Signal); });
+    return ReadASICChannel(a_Signal, [&](ASIC& a_ASIC) { return a_ASIC.GetAnodeChannelSignal(a_Channel, a_Signal); });
 }
 
 bool Quorvel::SetAnodeChannelNegativePulseThresholdTrimStep(int a_Step)
@@ -453,8 +460,9 @@ bool Quorvel::SetAnodeChannelNegativePulseThresholdTrimStep(int a_Step)
 
 bool Quorvel::GetAnodeChannelNegativePulseThresholdTrimStep(int a_Channel, int* a_Step)
 {
-    return ReadASICChannel(
-        [&](ASIC& a_ASIC) { return a_ASIC.GetAnodeChannelNegativePulseThresholdTrimStep(a_Channel, a_Step); });
+    return ReadASICChannel(a_Step, [&](ASIC& a_ASIC) {
+        return a_ASIC.GetAnodeChannelNegativePulseThresholdTrimStep(a_Channel, a_Step);
+    });
 }
 
 bool Quorvel::SetCathodeChannelShapedTimingSignal(CathodeChannel::ShapedTimingSignal a_Signal)
@@ -466,8 +474,9 @@ bool Quorvel::SetCathodeChannelShapedTimingSignal(CathodeChannel::ShapedTimingSi
 
 bool Quorvel::GetCathodeChannelShapedTimingSignal(int a_Channel, CathodeChannel::ShapedTimingSignal* a_Signal)
 {
-    return ReadASICChannel(
-        [&](ASIC& a_ASIC) { return a_ASIC.GetCathodeChannelShapedTimingSignal(a_Channel, a_Signal); });
+    return ReadASICChannel(a_Signal, [&](ASIC& a_ASIC) {
+        return a_ASIC.GetCathodeChannelShapedTimingSignal(a_Channel, a_Signal);
+    });
 }
 
 bool Quorvel::SetCathodeChannelTimingMode(CathodeChannel::TimingMode a_Mode)
@@ -479,7 +488,7 @@ bool Quorvel::SetCathodeChannelTimingMode(CathodeChannel::TimingMode a_Mode)
 
 bool Quorvel::GetCathodeChannelTimingMode(int a_Channel, CathodeChannel::TimingMode* a_Mode)
 {
-    return ReadASICChannel([&](ASIC& a_ASIC) { return a_ASIC.GetCathodeChannelTimingMode(a_Channel, a_Mode); });
+    return ReadASICChannel(a_Mode, [&](ASIC& a_ASIC) { return a_ASIC.GetCathodeChannelTimingMode(a_Channel, a_Mode); });
 }
 
 bool Quorvel::SetCathodeTimingChannelTrimStep(CathodeTimingChannelType a_Type, int a_Step)
@@ -494,16 +503,15 @@ bool Quorvel::GetCathodeTimingChannelTrimStep(int a_Channel, CathodeTimingChanne
     // The ASIC answers true for an unknown type without writing the value.
     const bool knownType = a_Type >= CATHODE_TIMING_CHANNEL_TYPE_FIRST_MULTI_THRESHOLD
         && a_Type <= CATHODE_TIMING_CHANNEL_TYPE_UNIPOLAR;
-    if (IsActiveGMSet() && !knownType)
-        return FailOp(QStringLiteral("Undefined cathode timing channel type detected"));
     return ReadASICChannel(
-        [&](ASIC& a_ASIC) { return a_ASIC.GetCathodeTimingChannelTrimStep(a_Type, a_Channel, a_Step); });
+        a_Step, [&](ASIC& a_ASIC) { return a_ASIC.GetCathodeTimingChannelTrimStep(a_Type, a_Channel, a_Step); },
+        knownType ? nullptr : "Undefined cathode timing channel type detected");
 }
 
 bool Quorvel::GetCathodeChannelInternalLeakageCurrentGenerator(
     int a_Channel, CathodeChannel::InternalLeakageCurrentGenerator* a_Generator)
 {
-    return ReadASICChannel([&](ASIC& a_ASIC) {
+    return ReadASICChannel(a_Generator, [&](ASIC& a_ASIC) {
         return a_ASIC.GetCathodeChannelInternalLeakageCurrentGenerator(a_Channel, a_Generator);
     });
 }

@@ -51,10 +51,16 @@ bool waitForSignal(int a_TimeoutMs, Connect a_Connect, const std::function<void(
 
 bool Quorvel::Init()
 {
-    // The sockets of a running link are not opened a second time under it.
+    // The sockets of a running link are not opened a second time under it. A
+    // link the camera dropped (a power cycle) is closed down here, workers'
+    // sockets included, and brought up again like a first one.
     if (m_CommunicationMGR.SocketsConnected()) {
-        m_LastError = QStringLiteral("System is already connected, disconnect before initializing again");
-        return false;
+        if (m_CommunicationMGR.IsSysControlLinkUp()) {
+            m_LastError = QStringLiteral("System is already connected, disconnect before initializing again");
+            return false;
+        }
+        m_WorkerMGR.StopWorkers();
+        m_CommunicationMGR.Disconnect();
     }
     if (!m_CommunicationMGR.Init(sysControlPort, simulatorPort)) {
         m_LastError = m_CommunicationMGR.GetLastError();
@@ -185,13 +191,19 @@ bool Quorvel::StartPhotonCollection()
         }
     }
 
-    // Lock order: ReadBuffer, then GammaModules. Both are held until the store
-    // and the buffer are empty, so no batch of the new collection is decoded
-    // into the old packets or cleared away.
+    // Lock order: ReadBuffer, GammaModules, CollectedPackets. All three are
+    // held until the store and the buffer are empty, so no batch of the new
+    // collection is decoded into the old packets or cleared away. The store's
+    // lock is taken before the camera is told to collect: a CSV save holds it
+    // for its whole run, and waiting for it only after the camera had started
+    // would stall the data thread (it needs the ReadBuffer lock to hand over)
+    // while the camera's datagrams pile up and overflow the socket.
     ReadBuffer* readBuffer = ReadBuffer::GetInstance();
     const auto readBufferLock = readBuffer->AccessLock();
     GammaModules* gms = GammaModules::GetInstance();
     const auto gmLock = gms->AccessLock();
+    CollectedPackets* store = CollectedPackets::GetInstance();
+    const auto storeLock = store->AccessLock();
 
     // The camera is asked first: a refused start keeps the client's packets.
     m_SysControlBits |= sysCollectingBit;
@@ -200,7 +212,7 @@ bool Quorvel::StartPhotonCollection()
         return false;
     }
     gms->SetActiveGMs(GAMMA_MODULES_TYPE_DEVICE);
-    ClearCollectedPackets();
+    ClearStoreHeld(store);
     readBuffer->Reset();
     ReportToolbarStatus(QStringLiteral("Collecting ..."));
     return true;
@@ -356,12 +368,15 @@ bool Quorvel::GetPhotonData(int a_PacketNo, int a_PhotonNo, PhotonData a_Type, i
 
 void Quorvel::ClearCollectedPackets()
 {
-    ReportToolbarStatus(CollectedPackets::ClearingPacketsText());
     CollectedPackets* store = CollectedPackets::GetInstance();
-    {
-        const auto lock = store->AccessLock();
-        store->Clear();
-    }
+    const auto lock = store->AccessLock();
+    ClearStoreHeld(store);
+}
+
+void Quorvel::ClearStoreHeld(CollectedPackets* a_pStore)
+{
+    ReportToolbarStatus(CollectedPackets::ClearingPacketsText());
+    a_pStore->Clear();
     ReportToolbarStatus(CollectedPackets::PacketsClearedText());
 }
 

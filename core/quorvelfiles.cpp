@@ -36,6 +36,11 @@ bool Quorvel::SaveCurrentData(const QString& a_FileName)
 {
     if (!hasSuffix(a_FileName, "dat"))
         return FailOp(QString::fromLatin1(datSuffixText));
+    // Without device GMs (before the camera powers up, after StopSys or
+    // Disconnect) the file would hold no GM and a later load would apply
+    // nothing: refuse, and leave an existing file as it is.
+    if (GetNoOfGMs() == 0)
+        return FailOp(QString::fromLatin1(NoGMsText));
     // Written beside the old file and renamed over it on success, so a failed
     // save leaves the previous file as it was.
     QSaveFile file(a_FileName);
@@ -216,13 +221,16 @@ bool Quorvel::SaveCollection(const QString& a_FileName)
         return FailOp(QString::fromLatin1(csvSuffixText));
     if (GetNoOfCollectedPackets() == 0)
         return FailOp(QString::fromLatin1(noDataText));
+    m_PacketOperations.NoteSaveRequested();
     emit packetSaveRequested(a_FileName);
     return true;
 }
 
 void Quorvel::CancelPacketSave()
 {
-    emit packetSaveCancelRequested();
+    // Set directly, not queued: the save may not have begun yet, and a queued
+    // cancel would reach its thread only after that save had run in full.
+    m_PacketOperations.CancelOldestSave();
 }
 
 bool Quorvel::SaveBinaryCollection(const QString& a_FileName)

@@ -23,7 +23,6 @@ constexpr int gmFirmwareRegister = 127;
 // The register type number of the status register; refused as a register number as well.
 constexpr int gmStatusRegisterType = GM_REGISTER_TYPE_STATUS;
 
-const char* const noGMsText = "Number of gamma modules in device yet to be determined";
 const char* const nullPointerText = "Null pointer passed to function";
 const char* const emptyPointerText = "Pointer passed to function doesn't point to anything";
 
@@ -43,6 +42,8 @@ unsigned char replyByte(const QByteArray& a_Reply, int a_Index)
 
 } // namespace
 
+const char* const Quorvel::NoGMsText = "Number of gamma modules in device yet to be determined";
+
 // ---- Shared helpers of the GM and ASIC operations ----
 
 bool Quorvel::FailOp(const QString& a_Message)
@@ -57,7 +58,7 @@ GammaModule* Quorvel::FindActiveGM()
     // set, and a camera may report IDs other than 1 to n.
     GammaModule* gm = findDeviceGM(GammaModules::GetInstance(), m_ActiveGM);
     if (!gm)
-        FailOp(QString::fromLatin1(noGMsText));
+        FailOp(QString::fromLatin1(Quorvel::NoGMsText));
     return gm;
 }
 
@@ -161,7 +162,7 @@ bool Quorvel::SetActiveGM(int a_GMID)
     auto lock = gms->AccessLock();
     const int count = gms->GetNoOfGMs(GAMMA_MODULES_TYPE_DEVICE);
     if (count <= 0)
-        return FailOp(QString::fromLatin1(noGMsText));
+        return FailOp(QString::fromLatin1(Quorvel::NoGMsText));
     if (!findDeviceGM(gms, a_GMID))
         return FailOp(QStringLiteral("Invalid GM ID, valid range is 1 to %1").arg(count));
     m_ActiveGM = a_GMID;

@@ -14,6 +14,8 @@ constexpr MultiplexerCode multiplexerCodes[] = {
     {MB_MULTIPLEXER_ADDR_TYPE_3, 1},
 };
 
+constexpr int multiplexerCodeMask = 0x0F;
+
 struct ClockCode {
     SysClockSpeed speed;
     int code;
@@ -155,8 +157,10 @@ QByteArray QuorvelSysConfig::GetDataArray() const
 {
     // Byte 0: rate / 1000 - 1 in bits 7..2, the code's upper bits below.
     // Byte 1: the code's low two bits on top, clock code, token and debug bits.
-    const int code = GetMBMultiplexerAddrTypeBits();
-    const int codeHigh = static_cast<qint16>(code) >> 2;
+    // The code field is four bits wide: a stored type outside the defined ones
+    // must not reach the rate bits of byte 0 or beyond byte 1's top bits.
+    const int code = GetMBMultiplexerAddrTypeBits() & multiplexerCodeMask;
+    const int codeHigh = code >> 2;
     const int byte0 = ((m_PacketTransferRate / PacketTransferRateStep) * 4 - 4) | codeHigh;
     // Unsigned, so an odd stored type cannot overflow; only eight bits are kept.
     unsigned int byte1 = (static_cast<unsigned int>(code) * 64u) | static_cast<unsigned int>(GetSysClockSpeedBits() * 16);

@@ -35,14 +35,57 @@ void PacketOperations::SaveFile(QString const& a_FileName)
     m_Saving = false;
 }
 
+void PacketOperations::NoteSaveRequested()
+{
+    ++m_Requested;
+}
+
+void PacketOperations::CancelOldestSave()
+{
+    const quint64 finished = m_Finished.load();
+    if (finished < m_Requested.load())
+        RaiseCancelledUpTo(finished + 1);
+}
+
+void PacketOperations::CancelAllSaves()
+{
+    RaiseCancelledUpTo(m_Requested.load());
+}
+
 void PacketOperations::OnOperationCancelled()
 {
-    m_Cancelled = true;
+    CancelOldestSave();
+}
+
+void PacketOperations::RaiseCancelledUpTo(quint64 a_Save)
+{
+    quint64 current = m_CancelledUpTo.load();
+    while (current < a_Save && !m_CancelledUpTo.compare_exchange_weak(current, a_Save)) {
+    }
+}
+
+bool PacketOperations::IsCancelled() const
+{
+    return m_Current <= m_CancelledUpTo.load();
 }
 
 void PacketOperations::Save(const QString& a_FileName)
 {
-    m_Cancelled = false;
+    m_Current = m_Finished.load() + 1;
+    // A request that was not counted when it was queued counts from now on.
+    quint64 requested = m_Requested.load();
+    while (requested < m_Current && !m_Requested.compare_exchange_weak(requested, m_Current)) {
+    }
+    struct Finish {
+        std::atomic<quint64>& finished;
+        quint64 save;
+        ~Finish() { finished.store(save); }
+    } finish {m_Finished, m_Current};
+    // A save cancelled before it began leaves any file of that name alone.
+    if (IsCancelled()) {
+        emit savePacketsComplete();
+        return;
+    }
     CollectedPackets* store = CollectedPackets::GetInstance();
     const auto lock = store->AccessLock();
 
@@ -69,7 +112,7 @@ void PacketOperations::Save(const QString& a_FileName)
         }
     };
     for (int index = 0; index < count; ++index) {
-        if (m_Cancelled)
+        if (IsCancelled())
             break;
         CollectionFormat::AppendCsvLines(*store->GetPacket(index), &lines);
         if (lines.size() >= WRITE_PIECE)
@@ -78,15 +121,16 @@ void PacketOperations::Save(const QString& a_FileName)
         if (progress != lastProgress)
             emit progressUpdate(progress);
         lastProgress = progress;
-        // A queued cancel request is handled here, between two packets.
+        // Requests queued meanwhile are taken in here, between two packets.
         QCoreApplication::processEvents();
     }
-    if (!m_Cancelled) {
+    const bool cancelled = IsCancelled();
+    if (!cancelled) {
         writeLines();
         emit progressUpdate(100);
     }
     file.close();
-    if (m_Cancelled)
+    if (cancelled)
         file.remove();
     else if (file.error() != QFileDevice::NoError && !writeFailed)
         emit errorDuringOperation(QString::fromLatin1(WRITE_ERROR_TEXT));

@@ -11,16 +11,6 @@ namespace {
 
 // Read requests whose reply is longer than the request: the ADC registers
 // carry one placeholder byte but answer with two value bytes.
-struct ReplyLengthRule {
-    int regNo;
-    int requestLength;
-    int replyLength;
-};
-constexpr ReplyLengthRule replyLengthRules[] = {
-    {26, 3, 4},
-    {27, 3, 4},
-};
-
 // A peer that streams without end must not keep the discard loop going.
 constexpr int maxStaleDiscards = 64;
 
@@ -80,6 +70,13 @@ const QString& CommunicationMGR::GetRemoteIPAddress() const
 bool CommunicationMGR::SocketsConnected() const
 {
     return m_SocketsConnected;
+}
+
+bool CommunicationMGR::IsSysControlLinkUp()
+{
+    if (m_SysControlSocket.state() == QAbstractSocket::ConnectedState)
+        m_SysControlSocket.waitForReadyRead(0);
+    return m_SysControlSocket.state() == QAbstractSocket::ConnectedState;
 }
 
 const QString& CommunicationMGR::GetLastError() const
@@ -198,12 +195,7 @@ bool CommunicationMGR::WriteRegister(QAbstractSocket* a_Socket, const Register& 
 
 int CommunicationMGR::ExpectedReplyLength(const Register& a_Register)
 {
-    const int requestLength = a_Register.GetByteArray().size();
-    for (const ReplyLengthRule& rule : replyLengthRules) {
-        if (rule.regNo == a_Register.GetRegNo() && rule.requestLength == requestLength)
-            return rule.replyLength;
-    }
-    return requestLength;
+    return a_Register.GetExpectedReplyLength();
 }
 
 bool CommunicationMGR::ReadRegister(QAbstractSocket* a_Socket, const Register& a_Register, QByteArray* a_Reply)

@@ -30,6 +30,10 @@ public:
     bool ReadSysControlRegister(const Register& a_Register, QByteArray* a_Reply);
     bool ReadSimulatorRegister(const Register& a_Register, QByteArray* a_Reply);
     bool SocketsConnected() const;
+    // Whether the system control connection is still connected. The socket is
+    // polled first, so a close by the camera is seen even when no event loop
+    // has run since.
+    bool IsSysControlLinkUp();
     void Disconnect();
 
     const QString& GetLastError() const;

@@ -10,6 +10,11 @@ Register::Register(int a_RegNo, RegisterOp a_Op)
     m_Bytes.append(static_cast<char>(command & 0xFF));
 }
 
+int Register::GetExpectedReplyLength() const
+{
+    return m_Bytes.size() + m_ExtraReplyBytes;
+}
+
 void Register::AddByte(unsigned char a_Byte)
 {
     m_Bytes.append(static_cast<char>(a_Byte));

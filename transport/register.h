@@ -26,6 +26,9 @@ public:
     const QByteArray& GetByteArray() const;
     int GetRegNo() const;
     RegisterOp GetOp() const;
+    // Bytes a read's reply carries: the echo and one per placeholder, plus
+    // what the register adds beyond its placeholders.
+    int GetExpectedReplyLength() const;
 
     // ORs the other request's data bytes into this one's; the command byte and
     // this request's length never change.
@@ -35,6 +38,7 @@ protected:
     QByteArray m_Bytes;
     int m_RegNo;
     RegisterOp m_Op;
+    int m_ExtraReplyBytes = 0;
 };
 
 #endif // QUORVEL_REGISTER_H

@@ -1,5 +1,5 @@
-// Reaches into the controller for tests, while initialisation does not exist
-// yet: connects its connection manager directly and drives its private slots.
+// Reaches into the controller for tests: connects its connection manager
+// directly, drives its private slots, and hands out its parts.
 #ifndef QUORVEL_TEST_QUORVELTESTACCESS_H
 #define QUORVEL_TEST_QUORVELTESTACCESS_H
 
@@ -10,6 +10,9 @@ class QuorvelTestAccess
 public:
     static bool HasInstance() { return Quorvel::m_pInstance != nullptr; }
     static CommunicationMGR& Communication() { return Quorvel::GetInstance()->m_CommunicationMGR; }
+    static QuorvelWorkerMGR& Workers() { return Quorvel::GetInstance()->m_WorkerMGR; }
+    static QuorvelPacketDecoder& Decoder() { return Quorvel::GetInstance()->m_PacketDecoder; }
+    static PacketOperations& Operations() { return Quorvel::GetInstance()->m_PacketOperations; }
 
     // Connects both control connections to a camera on the address and marks
     // the controller initialised.

@@ -288,6 +288,27 @@ TEST_F(ASICOpsTest, GettersNameTheirChannelAndRefuseUnknownSelectors)
     EXPECT_EQ(QuorvelDll::GetLastError(), "Null pointer passed to function");
     EXPECT_FALSE(QuorvelDll::IsChannelMasked(CHANNEL_TYPE_ANODE, 3, nullptr));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Null pointer passed to function");
+    // Every channel getter checks the pointer before its channel number and type.
+    const std::vector<std::pair<const char*, std::function<bool()>>> nullGetters = {
+        {"IsChannelMasked", [] { return QuorvelDll::IsChannelMasked(CHANNEL_TYPE_ANODE, 0, nullptr); }},
+        {"IsChannelTestCapacitorEnabled",
+         [] { return QuorvelDll::IsChannelTestCapacitorEnabled(CHANNEL_TYPE_CATHODE, 3, nullptr); }},
+        {"GetChannelPositivePulseThresholdTrimStep",
+         [] { return QuorvelDll::GetChannelPositivePulseThresholdTrimStep(static_cast<ChannelType>(2), 0, nullptr); }},
+        {"GetAnodeSignalMonitored", [] { return QuorvelDll::GetAnodeSignalMonitored(129, nullptr); }},
+        {"GetAnodeChannelNegativePulseThresholdTrimStep",
+         [] { return QuorvelDll::GetAnodeChannelNegativePulseThresholdTrimStep(0, nullptr); }},
+        {"GetCathodeChannelShapedTimingSignal", [] { return QuorvelDll::GetCathodeChannelShapedTimingSignal(3, nullptr); }},
+        {"GetCathodeChannelTimingMode", [] { return QuorvelDll::GetCathodeChannelTimingMode(0, nullptr); }},
+        {"GetCathodeTimingChannelTrimStep",
+         [] { return QuorvelDll::GetCathodeTimingChannelTrimStep(3, static_cast<CathodeTimingChannelType>(4), nullptr); }},
+        {"GetCathodeChannelInternalLeakageCurrentGenerator",
+         [] { return QuorvelDll::GetCathodeChannelInternalLeakageCurrentGenerator(3, nullptr); }},
+    };
+    for (const auto& getter : nullGetters) {
+        EXPECT_FALSE(getter.second()) << getter.first;
+        EXPECT_EQ(QuorvelDll::GetLastError(), "Null pointer passed to function") << getter.first;
+    }
 
     EXPECT_FALSE(QuorvelDll::GetChannelPositivePulseThresholdTrimStep(static_cast<ChannelType>(2), 1, &value));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Undefined channel type detected");

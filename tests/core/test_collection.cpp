@@ -4,84 +4,19 @@
 #include "tests/core/test_collectionrig.h"
 #include "tests/core/quorveltestaccess.h"
 
+#include "acquisition/collectedpackets.h"
 #include "acquisition/readbuffer.h"
+#include "camsim/packetbuilder.h"
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QTemporaryDir>
+#include <atomic>
 #include <thread>
 
 namespace {
 
-class CollectionTest : public CollectionRig
-{
-protected:
-    // Collects until the camera has sent a_Packets packets. The client's
-    // thread runs no Qt event loop meanwhile, as a busy client's would not.
-    // The camera stops sending before the host stops collecting, so the
-    // final batch holds everything that was sent.
-    void Collect(qint64 a_Packets)
-    {
-        m_Camera->clearRecords();
-        ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
-        ASSERT_TRUE(m_Camera->waitForPacketsSent(a_Packets, 30000));
-        StopCollecting();
-    }
-
-    void StopCollecting()
-    {
-        m_Camera->setSystemRegister(16, m_Camera->systemRegister(16) & ~0x0002);
-        ASSERT_TRUE(m_Camera->waitForStreamStopped(waitMs));
-        ASSERT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError() << LostTexts();
-        // Stopping does not wait for the final decode.
-        const qint64 sent = m_Camera->packetsSent();
-        testsupport::waitUntil([sent] { return QuorvelDll::GetNoOfCollectedPackets() >= sent; }, 20000);
-    }
-
-    // The library's reports of data it could not keep.
-    static std::string LostTexts()
-    {
-        std::string result;
-        for (const std::string& text : SysTexts()) {
-            if (text.compare(0, 10, "Data lost:") == 0)
-                result += "\n" + text;
-        }
-        return result;
-    }
-
-    static int PacketField(int a_PacketNo, PacketData a_Type)
-    {
-        int value = -1;
-        EXPECT_TRUE(QuorvelDll::GetPacketData(a_PacketNo, a_Type, &value)) << QuorvelDll::GetLastError();
-        return value;
-    }
-
-    // The store holds every packet the camera sent, once, in order.
-    void ExpectStoreMatchesCamera()
-    {
-        const QVector<camsim::SentPacket> sent = m_Camera->sentPackets();
-        ASSERT_EQ(m_Camera->packetsSent(), sent.size());
-        ASSERT_EQ(QuorvelDll::GetNoOfCollectedPackets(), sent.size()) << LostTexts();
-        qint64 photons = 0;
-        int mismatches = 0;
-        for (int i = 0; i < sent.size(); ++i) {
-            const int gmID = PacketField(i + 1, PACKET_DATA_GM_ID);
-            const int headerWord = PacketField(i + 1, PACKET_DATA_HEADER_WORD);
-            const int count = PacketField(i + 1, PACKET_DATA_NO_OF_PHOTONS);
-            photons += count;
-            if (gmID != sent[i].gmId || headerWord != sent[i].headerWord || count != sent[i].photons) {
-                if (++mismatches <= 3)
-                    ADD_FAILURE() << "packet " << i + 1 << ": GM " << gmID << " word " << headerWord << " photons "
-                                  << count << ", sent GM " << sent[i].gmId << " word " << sent[i].headerWord
-                                  << " photons " << sent[i].photons;
-            }
-        }
-        EXPECT_EQ(mismatches, 0);
-        EXPECT_EQ(photons, m_Camera->photonsSent());
-        ReadBuffer* readBuffer = ReadBuffer::GetInstance();
-        const auto lock = readBuffer->AccessLock();
-        EXPECT_EQ(readBuffer->GetLostBatches(), 0);
-    }
-};
+using CollectionTest = CollectionRig;
 
 TEST_F(CollectionTest, StartAndStopDriveTheCollectBitAndReportTheirTexts)
 {
@@ -383,6 +318,176 @@ TEST_F(CollectionTest, CloseWhileCollectingStopsEveryThread)
     ASSERT_TRUE(m_Camera->waitForStreamStopped(waitMs));
     ASSERT_NO_FATAL_FAILURE(Initialize());
     EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), 0);
+}
+
+TEST_F(CollectionTest, StartWaitsForARunningCsvSaveBeforeTheCameraCollects)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    {
+        // Enough photons that the CSV save runs for a good while.
+        CollectedPackets* store = CollectedPackets::GetInstance();
+        const auto lock = store->AccessLock();
+        std::vector<Photon> photons(100);
+        for (int index = 0; index < 20000; ++index)
+            ASSERT_TRUE(store->AddPacket(1, static_cast<quint16>(index), 0, photons.data(), 100));
+    }
+    PacketOperations& operations = QuorvelTestAccess::Operations();
+    std::atomic<bool> saveRunning {false};
+    std::atomic<bool> saveFinished {false};
+    // On the save's thread: at 1 % the save pauses until the camera collects
+    // (at most half a second), so a start that does not wait for it is caught
+    // however fast the save would otherwise be.
+    const QMetaObject::Connection progress = QObject::connect(
+        &operations, &PacketOperations::progressUpdate, [this, &saveRunning](int a_Progress) {
+            saveRunning = true;
+            if (a_Progress == 1)
+                testsupport::waitWithoutEvents([this] { return m_Camera->isCollecting(); }, 500);
+        });
+    const QMetaObject::Connection complete = QObject::connect(
+        &operations, &PacketOperations::savePacketsComplete, [&saveFinished] { saveFinished = true; });
+    QTemporaryDir dir;
+    ASSERT_TRUE(QuorvelDll::SaveCollection(dir.filePath(QStringLiteral("big.csv")).toUtf8().constData()));
+    ASSERT_TRUE(testsupport::waitWithoutEvents([&saveRunning] { return saveRunning.load(); }, waitMs));
+
+    // Watches the camera from another thread: the collect bit may reach it
+    // only once the save has let go of the store.
+    std::atomic<int> savedWhenCollecting {-1};
+    std::thread watcher([&] {
+        if (testsupport::waitWithoutEvents([this] { return m_Camera->isCollecting(); }, 60000))
+            savedWhenCollecting = saveFinished ? 1 : 0;
+    });
+    const bool started = QuorvelDll::StartPhotonCollection();
+    watcher.join();
+    QObject::disconnect(progress);
+    QObject::disconnect(complete);
+    ASSERT_TRUE(started) << QuorvelDll::GetLastError();
+    EXPECT_EQ(savedWhenCollecting, 1);
+    EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), 0);
+}
+
+TEST_F(CollectionTest, DecodingTextsDoNotPileUpWhileTheClientRunsNoEvents)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    QByteArray batch;
+    for (int index = 0; index < 10; ++index)
+        batch += camsim::buildPacket(1 + index % 4, static_cast<quint16>(index), 0, {{5, 100, 0}}, false, false);
+
+    QuorvelPacketDecoder& decoder = QuorvelTestAccess::Decoder();
+    std::atomic<int> passes {0};
+    const QMetaObject::Connection counter =
+        QObject::connect(&decoder, &QuorvelPacketDecoder::packetsDecoded, [&passes] { ++passes; });
+    ReadBuffer* buffer = ReadBuffer::GetInstance();
+    SysTexts().clear();
+    // Thirty decoding passes while this thread runs no events.
+    for (int round = 1; round <= 30; ++round) {
+        ASSERT_EQ(buffer->StoreBatch(batch.constData(), batch.size()), ReadBuffer::StoreResult::Stored);
+        QMetaObject::invokeMethod(&decoder, "DecodeReadBuffer", Qt::QueuedConnection, Q_ARG(qint64, batch.size()));
+        ASSERT_TRUE(testsupport::waitWithoutEvents([&passes, round] { return passes == round; }, waitMs));
+    }
+    QObject::disconnect(counter);
+
+    // One text of each kind was waiting, the count being every packet since.
+    ASSERT_TRUE(testsupport::waitUntil([] { return HasText(SysTexts(), "Packets decoded : 300 (Total: 300)"); }, waitMs));
+    const auto count = [](const std::string& a_Prefix) {
+        return std::count_if(SysTexts().begin(), SysTexts().end(),
+                             [&a_Prefix](const std::string& a_Text) { return a_Text.rfind(a_Prefix, 0) == 0; });
+    };
+    EXPECT_EQ(count("Decoding packets"), 1);
+    EXPECT_EQ(count("Packets decoded"), 1);
+
+    // A later pass is reported again.
+    ASSERT_EQ(buffer->StoreBatch(batch.constData(), batch.size()), ReadBuffer::StoreResult::Stored);
+    QMetaObject::invokeMethod(&decoder, "DecodeReadBuffer", Qt::QueuedConnection, Q_ARG(qint64, batch.size()));
+    EXPECT_TRUE(testsupport::waitUntil([] { return HasText(SysTexts(), "Packets decoded : 10 (Total: 310)"); }, waitMs));
+}
+
+// The outcome of CSV saves as the client's callbacks saw it.
+std::atomic<int> g_SaveCompletions {0};
+std::atomic<int> g_SaveHundreds {0};
+
+void FillStoreForSaving(int a_Packets, int a_Photons)
+{
+    CollectedPackets* store = CollectedPackets::GetInstance();
+    const auto lock = store->AccessLock();
+    std::vector<Photon> photons(static_cast<size_t>(a_Photons));
+    for (int index = 0; index < a_Packets; ++index)
+        store->AddPacket(1, static_cast<quint16>(index), 0, photons.data(), a_Photons);
+}
+
+void WatchSaves()
+{
+    g_SaveCompletions = 0;
+    g_SaveHundreds = 0;
+    QuorvelDll::SetOperationCompleteFunction([] { ++g_SaveCompletions; });
+    QuorvelDll::SetOperationProgressFunction([](int a_Progress) {
+        if (a_Progress == 100)
+            ++g_SaveHundreds;
+    });
+}
+
+TEST_F(CollectionTest, CancelRightAfterSaveCollectionCancelsThatSaveEveryTime)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(Initialize());
+    FillStoreForSaving(20000, 10);
+    WatchSaves();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cancelled.csv"));
+    // The cancel is issued before the save's thread has taken the request.
+    for (int round = 1; round <= 10; ++round) {
+        ASSERT_TRUE(QuorvelDll::SaveCollection(path.toUtf8().constData())) << QuorvelDll::GetLastError();
+        QuorvelDll::CancelPacketSave();
+        ASSERT_TRUE(testsupport::waitUntil([round] { return g_SaveCompletions == round; }, 30000));
+        EXPECT_EQ(g_SaveHundreds, 0) << "round " << round;
+        EXPECT_FALSE(QFile::exists(path)) << "round " << round;
+    }
+
+    // The next save starts uncancelled and writes the whole file.
+    ASSERT_TRUE(QuorvelDll::SaveCollection(path.toUtf8().constData()));
+    ASSERT_TRUE(testsupport::waitUntil([] { return g_SaveCompletions == 11; }, 30000));
+    EXPECT_EQ(g_SaveHundreds, 1);
+    EXPECT_TRUE(QFile::exists(path));
+}
+
+TEST_F(CollectionTest, CloseCancelsTheRunningAndTheQueuedSaves)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(Initialize());
+    FillStoreForSaving(20000, 100);
+    WatchSaves();
+    std::atomic<bool> saveRunning {false};
+    std::atomic<bool> closing {false};
+    // On the save's thread: at 1 % the save pauses until the client closes, so
+    // most of it is still to come when the close begins.
+    const QMetaObject::Connection progress = QObject::connect(
+        &QuorvelTestAccess::Operations(), &PacketOperations::progressUpdate,
+        [&saveRunning, &closing](int a_Progress) {
+            saveRunning = true;
+            if (a_Progress == 1)
+                testsupport::waitWithoutEvents([&closing] { return closing.load(); }, 10000);
+        });
+    // Both requests are queued while the save's thread is held up: a request
+    // made while a save runs would wait for the store until that save ended.
+    std::atomic<bool> requested {false};
+    QMetaObject::invokeMethod(
+        &QuorvelTestAccess::Operations(),
+        [&requested] { testsupport::waitWithoutEvents([&requested] { return requested.load(); }, 10000); },
+        Qt::QueuedConnection);
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("first.csv"));
+    const QString second = dir.filePath(QStringLiteral("second.csv"));
+    ASSERT_TRUE(QuorvelDll::SaveCollection(first.toUtf8().constData()));
+    ASSERT_TRUE(QuorvelDll::SaveCollection(second.toUtf8().constData()));
+    requested = true;
+    ASSERT_TRUE(testsupport::waitWithoutEvents([&saveRunning] { return saveRunning.load(); }, waitMs));
+
+    closing = true;
+    QuorvelDll::Close();
+    // The running save removed its file; the queued one never began.
+    EXPECT_FALSE(QFile::exists(first));
+    EXPECT_FALSE(QFile::exists(second));
 }
 
 } // namespace

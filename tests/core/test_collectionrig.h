@@ -6,6 +6,7 @@
 #include "quorveldll.h"
 #include "core/quorvel.h"
 
+#include "acquisition/readbuffer.h"
 #include "camsim/virtualcamera.h"
 #include "support/testsupport.h"
 
@@ -84,6 +85,73 @@ protected:
         ASSERT_TRUE(QuorvelDll::StartSys()) << QuorvelDll::GetLastError();
         const int gms = m_Camera->config().gmIds.size();
         ASSERT_TRUE(testsupport::waitUntil([gms] { return QuorvelDll::GetNoOfGMs() == gms; }, waitMs));
+    }
+
+    // Collects until the camera has sent a_Packets packets. The client's
+    // thread runs no Qt event loop meanwhile, as a busy client's would not.
+    // The camera stops sending before the host stops collecting, so the
+    // final batch holds everything that was sent.
+    void Collect(qint64 a_Packets)
+    {
+        m_Camera->clearRecords();
+        ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
+        ASSERT_TRUE(m_Camera->waitForPacketsSent(a_Packets, 30000));
+        StopCollecting();
+    }
+
+    void StopCollecting()
+    {
+        m_Camera->setSystemRegister(16, m_Camera->systemRegister(16) & ~0x0002);
+        ASSERT_TRUE(m_Camera->waitForStreamStopped(waitMs));
+        ASSERT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError() << LostTexts();
+        // Stopping does not wait for the final decode.
+        const qint64 sent = m_Camera->packetsSent();
+        testsupport::waitUntil([sent] { return QuorvelDll::GetNoOfCollectedPackets() >= sent; }, 20000);
+    }
+
+    // The library's reports of data it could not keep.
+    static std::string LostTexts()
+    {
+        std::string result;
+        for (const std::string& text : SysTexts()) {
+            if (text.compare(0, 10, "Data lost:") == 0)
+                result += "\n" + text;
+        }
+        return result;
+    }
+
+    static int PacketField(int a_PacketNo, PacketData a_Type)
+    {
+        int value = -1;
+        EXPECT_TRUE(QuorvelDll::GetPacketData(a_PacketNo, a_Type, &value)) << QuorvelDll::GetLastError();
+        return value;
+    }
+
+    // The store holds every packet the camera sent, once, in order.
+    void ExpectStoreMatchesCamera()
+    {
+        const QVector<camsim::SentPacket> sent = m_Camera->sentPackets();
+        ASSERT_EQ(m_Camera->packetsSent(), sent.size());
+        ASSERT_EQ(QuorvelDll::GetNoOfCollectedPackets(), sent.size()) << LostTexts();
+        qint64 photons = 0;
+        int mismatches = 0;
+        for (int i = 0; i < sent.size(); ++i) {
+            const int gmID = PacketField(i + 1, PACKET_DATA_GM_ID);
+            const int headerWord = PacketField(i + 1, PACKET_DATA_HEADER_WORD);
+            const int count = PacketField(i + 1, PACKET_DATA_NO_OF_PHOTONS);
+            photons += count;
+            if (gmID != sent[i].gmId || headerWord != sent[i].headerWord || count != sent[i].photons) {
+                if (++mismatches <= 3)
+                    ADD_FAILURE() << "packet " << i + 1 << ": GM " << gmID << " word " << headerWord << " photons "
+                                  << count << ", sent GM " << sent[i].gmId << " word " << sent[i].headerWord
+                                  << " photons " << sent[i].photons;
+            }
+        }
+        EXPECT_EQ(mismatches, 0);
+        EXPECT_EQ(photons, m_Camera->photonsSent());
+        ReadBuffer* readBuffer = ReadBuffer::GetInstance();
+        const auto lock = readBuffer->AccessLock();
+        EXPECT_EQ(readBuffer->GetLostBatches(), 0);
     }
 
     static bool HasText(const std::vector<std::string>& a_Texts, const std::string& a_Text)

@@ -1,11 +1,17 @@
 // Bringing the link up and down through the facade, against the virtual
 // camera: the wire sequence, the callbacks, failures, and the GMs that power up.
 #include "tests/core/test_collectionrig.h"
+#include "tests/core/quorveltestaccess.h"
 
+#include "acquisition/statusworker.h"
 #include "gammamodule/gammamodules.h"
 
+#include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <atomic>
 
 namespace {
 
@@ -99,6 +105,87 @@ TEST_F(InitTest, FailedWorkerStartClosesTheConnectionsAndALaterInitializeSucceed
     EXPECT_TRUE(QuorvelDll::IsSystemInitialized());
     EXPECT_GT(ReportedDataPort(), 0);
     EXPECT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
+
+    // No stop of the failed attempt reaches the data worker after its first
+    // start: its socket stays open, and photons arrive and are kept.
+    ASSERT_TRUE(QuorvelDll::StartSys()) << QuorvelDll::GetLastError();
+    ASSERT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfGMs() == 4; }, waitMs));
+    ASSERT_NO_FATAL_FAILURE(Collect(40));
+    ExpectStoreMatchesCamera();
+}
+
+TEST_F(InitTest, ErrorOfAnEarlierStatusConnectionDoesNotFailTheNextInitialize)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(Initialize());
+    // The camera drops the status connection; the worker's error is still
+    // queued for the client's thread when the client disconnects and starts
+    // again without having run its events.
+    std::atomic<bool> errorSent {false};
+    const QMetaObject::Connection watch = QObject::connect(
+        QuorvelTestAccess::Workers().GetStatusWorker(), &StatusWorker::error, [&errorSent] { errorSent = true; });
+    m_Camera->closeConnection(camsim::Channel::Status);
+    ASSERT_TRUE(testsupport::waitWithoutEvents([&errorSent] { return errorSent.load(); }, waitMs));
+    QObject::disconnect(watch);
+
+    QuorvelDll::Disconnect();
+    ASSERT_TRUE(QuorvelDll::Initialize()) << QuorvelDll::GetLastError();
+    EXPECT_TRUE(m_Camera->waitForConnections(camsim::Channel::Status, 2, waitMs));
+    EXPECT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
+}
+
+TEST_F(InitTest, InitializeAfterTheCameraDroppedTheLinkConnectsAgainFromScratch)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(Initialize());
+    // A power cycle closes every connection.
+    m_Camera->closeConnection(camsim::Channel::Control);
+    m_Camera->closeConnection(camsim::Channel::Simulator);
+    m_Camera->closeConnection(camsim::Channel::Status);
+    ASSERT_TRUE(testsupport::waitWithoutEvents(
+        [] { return !QuorvelTestAccess::Communication().IsSysControlLinkUp(); }, waitMs));
+    m_Camera->clearRecords();
+    SysTexts().clear();
+
+    ASSERT_TRUE(QuorvelDll::Initialize()) << QuorvelDll::GetLastError();
+    EXPECT_EQ(m_Camera->connectionCount(camsim::Channel::Control), 2);
+    EXPECT_EQ(m_Camera->connectionCount(camsim::Channel::Simulator), 2);
+    EXPECT_TRUE(m_Camera->waitForConnections(camsim::Channel::Status, 2, waitMs));
+    // The same start sequence as a first Initialize, with the new data port.
+    const int port = ReportedDataPort();
+    ASSERT_GT(port, 0);
+    EXPECT_EQ(Requests(5), QList<QByteArray>({Bytes({0x8F, 0xF0, 0x00}), Bytes({0x8F, 0xC8, 0x00}),
+                                              Bytes({0x8E, port >> 8, port & 0xFF}), Bytes({0x90, 0x00, 0x00}),
+                                              Bytes({0x90, 0x00, 0x00})}));
+    EXPECT_EQ(m_Camera->simulatorRequests(), QList<QByteArray>({Bytes({0x81, 0x12, 0x00})}));
+
+    ASSERT_TRUE(QuorvelDll::StartSys()) << QuorvelDll::GetLastError();
+    ASSERT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfGMs() == 4; }, waitMs));
+    ASSERT_NO_FATAL_FAILURE(Collect(20));
+    ExpectStoreMatchesCamera();
+
+    // An intact link is still refused.
+    EXPECT_FALSE(QuorvelDll::Initialize());
+    EXPECT_EQ(QuorvelDll::GetLastError(), "System is already connected, disconnect before initializing again");
+}
+
+TEST_F(InitTest, SavingAConfigurationNeedsTheDeviceGMsAndKeepsTheOldFileWithout)
+{
+    StartCamera();
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("configuration.dat"));
+    ASSERT_TRUE(QuorvelDll::SaveConfiguration(path.toUtf8().constData())) << QuorvelDll::GetLastError();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    file.close();
+
+    ASSERT_TRUE(QuorvelDll::StopSys());
+    EXPECT_FALSE(QuorvelDll::SaveConfiguration(path.toUtf8().constData()));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Number of gamma modules in device yet to be determined");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == saved);
 }
 
 TEST_F(InitTest, SecondInitializeIsRefusedUntilDisconnect)

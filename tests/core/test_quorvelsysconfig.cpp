@@ -91,10 +91,15 @@ TEST(QuorvelSysConfig, ImageCarriesRateMultiplexerClockTokenAndDebug)
         ASSERT_TRUE(config.SetMBMultiplexerAddressType(entry.type));
         EXPECT_EQ(config.GetMBMultiplexerAddrTypeBits(), entry.code);
     }
-    // A stored value beyond two bits spills into byte 0 as the arithmetic gives it.
+    // A stored value beyond two bits fills the code's upper bits in byte 0,
+    // masked to the four-bit code field so the rate bits are never touched.
     EXPECT_EQ(config.GetDataArray(), bytes({0x24 | 0x01, 0x40 | 0x1C}));
+    ASSERT_TRUE(config.SetMBMultiplexerAddressType(static_cast<MBMultiplexerAddrType>(-2)));
+    EXPECT_EQ(config.GetDataArray(), bytes({0x24 | 0x03, 0x80 | 0x1C}));
+    ASSERT_TRUE(config.SetMBMultiplexerAddressType(static_cast<MBMultiplexerAddrType>(100)));
+    EXPECT_EQ(config.GetDataArray(), bytes({0x24 | 0x01, 0x00 | 0x1C}));
     ASSERT_TRUE(config.SetMBMultiplexerAddressType(static_cast<MBMultiplexerAddrType>(0x7FFFFFFF)));
-    EXPECT_EQ(config.GetDataArray().size(), 2);
+    EXPECT_EQ(config.GetDataArray(), bytes({0x24 | 0x03, 0xC0 | 0x1C}));
 
     const struct {
         SysClockSpeed speed;

@@ -85,6 +85,21 @@ TEST_F(QuorvelSystemTest, ImmediateSettersWriteTheWholeImage)
     EXPECT_EQ(Requests(4).size(), 4);
 }
 
+TEST_F(QuorvelSystemTest, UndefinedMultiplexerTypesNeverReachTheRateBits)
+{
+    ConnectCamera();
+    Quorvel* controller = Quorvel::GetInstance();
+    ASSERT_TRUE(controller->SetMBMultiplexerAddressType(static_cast<MBMultiplexerAddrType>(-2)));
+    ASSERT_TRUE(controller->StartSys());
+    ASSERT_TRUE(controller->SetMBMultiplexerAddressType(static_cast<MBMultiplexerAddrType>(100)));
+    ASSERT_TRUE(controller->SendGBEControlData());
+    const QList<QByteArray> requests = Requests(3);
+    EXPECT_EQ(requests.at(0), bytes({0x90, 0x03, 0x81}));
+    EXPECT_EQ(requests.at(2), bytes({0x90, 0x01, 0x01}));
+    // The camera still runs at the rate that was set.
+    EXPECT_EQ(m_Camera->systemRegister(16) >> 10, 0);
+}
+
 TEST_F(QuorvelSystemTest, StartAndStopSysDriveThePowerBitOnlyWhenWritten)
 {
     Quorvel* controller = Quorvel::GetInstance();

@@ -72,15 +72,6 @@ TEST_F(ConfigurationWriterTest, FileStartsWithTheHeaderAndEndsAfterTheLastCathod
 {
     QuorvelDll::SetCameraIPAddress("10.1.2.3");
     const QString path = tempPath("header.dat");
-    ASSERT_TRUE(QuorvelDll::SaveConfiguration(path.toUtf8().constData())) << QuorvelDll::GetLastError();
-    const QByteArray file = readFile(path);
-    EXPECT_EQ(file.left(29), bytes({0x00, 0x00, 0xBE, 0xEF, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x0F,
-                                    0x00, 0x00, 0x00, 0x09, '1', '0', '.', '1', '.', '2', '.', '3', 0x00,
-                                    0x00, 0x00, 0x00, 0x01}));
-    // Debug mode, multiplexer type, rate 1000, token type 1, local pixel mapping; no GMs.
-    EXPECT_EQ(file.mid(29), bytes({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0xE8, 0x00, 0x00, 0x00, 0x01,
-                                   0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00}));
-
     setDeviceGMs({1, 2, 3, 4});
     {
         GammaModules* gms = GammaModules::GetInstance();
@@ -90,6 +81,12 @@ TEST_F(ConfigurationWriterTest, FileStartsWithTheHeaderAndEndsAfterTheLastCathod
     }
     ASSERT_TRUE(QuorvelDll::SaveConfiguration(path.toUtf8().constData()));
     const QByteArray withGMs = readFile(path);
+    EXPECT_EQ(withGMs.left(29), bytes({0x00, 0x00, 0xBE, 0xEF, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x0F,
+                                       0x00, 0x00, 0x00, 0x09, '1', '0', '.', '1', '.', '2', '.', '3', 0x00,
+                                       0x00, 0x00, 0x00, 0x01}));
+    // Debug mode, multiplexer type, rate 1000, token type 1, local pixel mapping; four GMs.
+    EXPECT_EQ(withGMs.mid(29, 21), bytes({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0xE8, 0x00, 0x00, 0x00,
+                                          0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x04}));
     ASSERT_EQ(withGMs.size(), 46 + 4 + 4 * V6_GM_RECORD_SIZE);
     // The last int is the leakage generator of GM 4's second cathode channel.
     EXPECT_EQ(intAt(withGMs, withGMs.size() - 4), 2);
@@ -121,6 +118,7 @@ TEST_F(ConfigurationWriterTest, GMsAreWrittenOnceEachInIDOrder)
 TEST_F(ConfigurationWriterTest, PacketsAreSavedWithTheConfigurationAndReadBack)
 {
     fillStore(40, 5);
+    setDeviceGMs({1});
     {
         CollectedPackets* store = CollectedPackets::GetInstance();
         const auto lock = store->AccessLock();
@@ -203,10 +201,10 @@ TEST_F(ConfigurationWriterTest, LoadChecksTheFileBeforeTheHostAddress)
 
 TEST_F(ConfigurationWriterTest, FailedSaveKeepsThePreviousFile)
 {
+    setDeviceGMs({1, 2, 3, 4});
     EXPECT_FALSE(QuorvelDll::SaveConfiguration("/nonexistent-directory/x.dat"));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Failed to open /nonexistent-directory/x.dat for writing");
 
-    setDeviceGMs({1, 2, 3, 4});
     const QString path = tempPath("kept.dat");
     ASSERT_TRUE(QuorvelDll::SaveConfiguration(path.toUtf8().constData()));
     const QByteArray previous = readFile(path);

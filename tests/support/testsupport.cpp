@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace testsupport {
 
 QString loopbackAddressFor(const QString& a_Key)
@@ -40,6 +42,18 @@ bool waitUntil(const std::function<bool()>& a_Condition, int a_TimeoutMs)
         QEventLoop loop;
         QTimer::singleShot(2, &loop, &QEventLoop::quit);
         loop.exec();
+    }
+    return true;
+}
+
+bool waitWithoutEvents(const std::function<bool()>& a_Condition, int a_TimeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!a_Condition()) {
+        if (timer.elapsed() > a_TimeoutMs)
+            return a_Condition();
+        std::this_thread::yield();
     }
     return true;
 }

@@ -17,6 +17,10 @@ QString loopbackAddressFor(const QString& a_Key);
 // Processes Qt events until the condition holds or the time-out passes.
 bool waitUntil(const std::function<bool()>& a_Condition, int a_TimeoutMs = 5000);
 
+// Waits for a condition that other threads make true, without running this
+// thread's events, as a client busy elsewhere would.
+bool waitWithoutEvents(const std::function<bool()>& a_Condition, int a_TimeoutMs = 5000);
+
 } // namespace testsupport
 
 #endif

@@ -1,6 +1,7 @@
 // The control connections over real sockets, with the virtual camera as the peer.
 #include "transport/communicationmgr.h"
 #include "transport/register.h"
+#include "gammamodule/gmregister.h"
 
 #include "camsim/virtualcamera.h"
 #include "support/testsupport.h"
@@ -231,13 +232,37 @@ TEST_F(CommunicationMGRTest, ReadWaitsForTheRestOfASplitReply)
     ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
     EXPECT_EQ(reply, bytes({14, 0x12, 0x34}));
 
-    // An ADC register replies with two value bytes to its one placeholder.
-    Register adc(26, REGISTER_OP_READ);
-    adc.AddByte(1);
+    // A GM's ADC register replies with two value bytes to its one placeholder.
+    GMRegister adc(26, 1, REGISTER_OP_READ);
     adc.AddReadBytes(1);
     EXPECT_EQ(CommunicationMGR::ExpectedReplyLength(adc), 4);
     ASSERT_TRUE(m_Manager.ReadSysControlRegister(adc, &reply));
     EXPECT_EQ(reply, bytes({26, 1, 0x0A, 0xBC}));
+}
+
+TEST_F(CommunicationMGRTest, OnlyGMReadsOfTheADCRegistersAwaitAFourthByte)
+{
+    // A system read of 26 or 27 has the same three request bytes as a GM's
+    // ADC read but is answered with three; waiting for a fourth would hold up
+    // every such read for the whole completion wait.
+    for (int regNo : {26, 27}) {
+        EXPECT_EQ(CommunicationMGR::ExpectedReplyLength(ReadRequest(regNo, 2)), 3) << regNo;
+        GMRegister gmRead(regNo, 2, REGISTER_OP_READ);
+        gmRead.AddReadBytes(1);
+        EXPECT_EQ(CommunicationMGR::ExpectedReplyLength(gmRead), 4) << regNo;
+        GMRegister gmWrite(regNo, 2, REGISTER_OP_WRITE);
+        gmWrite.AddByte(0x55);
+        EXPECT_EQ(CommunicationMGR::ExpectedReplyLength(gmWrite), 3) << regNo;
+    }
+    GMRegister other(25, 2, REGISTER_OP_READ);
+    other.AddReadBytes(1);
+    EXPECT_EQ(CommunicationMGR::ExpectedReplyLength(other), 3);
+
+    Connect();
+    m_Camera->setSystemRegister(26, 0x0102);
+    QByteArray reply;
+    ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(26, 2), &reply));
+    EXPECT_EQ(reply, bytes({26, 0x01, 0x02}));
 }
 
 TEST_F(CommunicationMGRTest, LateBytesOfAnEarlierReplyAreDiscardedBeforeTheNextRequest)
