@@ -238,7 +238,8 @@ enum CameraUpdateMode : int {
 class QUORVEL_EXPORT QuorvelDll
 {
 public:
-    // Library, connection and errors
+    // Library, connection and errors. Initialize is refused while the link is
+    // intact; after the camera dropped it, Initialize connects again from scratch.
     static std::string GetVersion();
     static void SetHostIPAddress(const char* a_Address);
     static void SetCameraIPAddress(const char* a_Address);
@@ -273,7 +274,10 @@ public:
     static bool SetCameraUpdateMode(CameraUpdateMode a_Mode);
     static CameraUpdateMode GetCameraUpdateMode();
 
-    // Photon collection and collected data (packet and photon numbers are 1-based)
+    // Photon collection and collected data (packet and photon numbers are 1-based).
+    // StartPhotonCollection first has the data thread drop what arrived since the
+    // last collection ("Timed out waiting for the data thread before collecting" if
+    // it does not answer) and waits for a running CSV save before the camera starts.
     static bool StartPhotonCollection();
     static bool StopPhotonCollection();
     static bool IsSystemCollectingPhotons();
@@ -304,6 +308,7 @@ public:
     static bool GetGMADC1Channel(int* a_Channel);
     static bool SetGMADC2Channel(int a_Channel);
     static bool GetGMADC2Channel(int* a_Channel);
+    // The volts are whole volts, truncated.
     static bool ReadGMADC1(int* a_Reading, int* a_Volts);
     static bool ReadGMADC2(int* a_Reading, int* a_Volts);
     static bool SetDelayTime(int a_Time);
@@ -399,7 +404,10 @@ public:
     static bool SendASICChannelData();
 
     // Files: the configuration file (suffix "dat"), the photon exports as CSV
-    // (suffix "csv", saved in the background) and as binary records ("dat")
+    // (suffix "csv", saved in the background) and as binary records ("dat").
+    // SaveConfiguration needs the device GMs and writes through a temporary file in
+    // the same folder (which must be writable), so a failed save keeps the old file.
+    // CancelPacketSave cancels the oldest unfinished save, even one not yet begun.
     static bool SaveConfiguration(const char* a_FileName);
     static bool LoadConfiguration(const char* a_FileName);
     static bool SaveCollection(const char* a_FileName);

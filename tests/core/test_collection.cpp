@@ -478,6 +478,10 @@ TEST_F(CollectionTest, CloseCancelsTheRunningAndTheQueuedSaves)
     QTemporaryDir dir;
     const QString first = dir.filePath(QStringLiteral("first.csv"));
     const QString second = dir.filePath(QStringLiteral("second.csv"));
+    QFile earlier(second);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("an earlier file\n");
+    earlier.close();
     ASSERT_TRUE(QuorvelDll::SaveCollection(first.toUtf8().constData()));
     ASSERT_TRUE(QuorvelDll::SaveCollection(second.toUtf8().constData()));
     requested = true;
@@ -485,9 +489,11 @@ TEST_F(CollectionTest, CloseCancelsTheRunningAndTheQueuedSaves)
 
     closing = true;
     QuorvelDll::Close();
-    // The running save removed its file; the queued one never began.
+    // The running save removed its file; the queued one never began and left
+    // the file of its name alone.
     EXPECT_FALSE(QFile::exists(first));
-    EXPECT_FALSE(QFile::exists(second));
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), QByteArray("an earlier file\n"));
 }
 
 } // namespace
