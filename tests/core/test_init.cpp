@@ -29,6 +29,19 @@ protected:
         return 0;
     }
 
+    // The data port is reported, then written to register 14 before the
+    // camera is stopped twice (collection, then the system).
+    void ExpectStartSequence()
+    {
+        const int port = ReportedDataPort();
+        ASSERT_GT(port, 0);
+        EXPECT_EQ(Requests(5), QList<QByteArray>({Bytes({0x8F, 0xF0, 0x00}), Bytes({0x8F, 0xC8, 0x00}),
+                                                  Bytes({0x8E, port >> 8, port & 0xFF}), Bytes({0x90, 0x00, 0x00}),
+                                                  Bytes({0x90, 0x00, 0x00})}));
+        EXPECT_EQ(m_Camera->simulatorRequests(), QList<QByteArray>({Bytes({0x81, 0x12, 0x00})}));
+        EXPECT_EQ(m_Camera->systemRegister(14), port);
+    }
+
     // ID and default GM of each device GM, in list order.
     static std::vector<std::pair<int, int>> DeviceGMs()
     {
@@ -45,16 +58,7 @@ TEST_F(InitTest, InitializeWritesTheStartSequenceAndLeavesTheCameraStopped)
 {
     StartCamera();
     ASSERT_NO_FATAL_FAILURE(Initialize());
-
-    // The data port is reported, then written to register 14 before the
-    // camera is stopped twice (collection, then the system).
-    const int port = ReportedDataPort();
-    ASSERT_GT(port, 0);
-    EXPECT_EQ(Requests(5), QList<QByteArray>({Bytes({0x8F, 0xF0, 0x00}), Bytes({0x8F, 0xC8, 0x00}),
-                                              Bytes({0x8E, port >> 8, port & 0xFF}), Bytes({0x90, 0x00, 0x00}),
-                                              Bytes({0x90, 0x00, 0x00})}));
-    EXPECT_EQ(m_Camera->simulatorRequests(), QList<QByteArray>({Bytes({0x81, 0x12, 0x00})}));
-    EXPECT_EQ(m_Camera->systemRegister(14), port);
+    ASSERT_NO_FATAL_FAILURE(ExpectStartSequence());
 
     EXPECT_TRUE(QuorvelDll::IsSystemInitialized());
     EXPECT_FALSE(QuorvelDll::IsSystemCollectingPhotons());
@@ -152,12 +156,7 @@ TEST_F(InitTest, InitializeAfterTheCameraDroppedTheLinkConnectsAgainFromScratch)
     EXPECT_EQ(m_Camera->connectionCount(camsim::Channel::Simulator), 2);
     EXPECT_TRUE(m_Camera->waitForConnections(camsim::Channel::Status, 2, waitMs));
     // The same start sequence as a first Initialize, with the new data port.
-    const int port = ReportedDataPort();
-    ASSERT_GT(port, 0);
-    EXPECT_EQ(Requests(5), QList<QByteArray>({Bytes({0x8F, 0xF0, 0x00}), Bytes({0x8F, 0xC8, 0x00}),
-                                              Bytes({0x8E, port >> 8, port & 0xFF}), Bytes({0x90, 0x00, 0x00}),
-                                              Bytes({0x90, 0x00, 0x00})}));
-    EXPECT_EQ(m_Camera->simulatorRequests(), QList<QByteArray>({Bytes({0x81, 0x12, 0x00})}));
+    ASSERT_NO_FATAL_FAILURE(ExpectStartSequence());
 
     ASSERT_TRUE(QuorvelDll::StartSys()) << QuorvelDll::GetLastError();
     ASSERT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfGMs() == 4; }, waitMs));
