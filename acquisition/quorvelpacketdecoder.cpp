@@ -89,13 +89,11 @@ void QuorvelPacketDecoder::TakeGMSnapshot()
         const GammaModule* gm = gms->GetGM(type, id);
         if (!gm)
             return;
-        const int readoutOptions = gm->GetReadoutOption();
-        m_RecordSizes[static_cast<size_t>(id)] = (readoutOptions & READOUT_OPTION_TIME_DETECT_ENABLE) ? 5 : 3;
+        m_RecordSizes[static_cast<size_t>(id)] = gm->HasTimeDetect() ? 5 : 3;
         GMView& view = m_GMViews[static_cast<size_t>(id)];
-        view.m_NegativeEnable = (readoutOptions & READOUT_OPTION_NEGATIVE_ENABLE) != 0;
+        view.m_NegativeEnable = gm->HasNegativeEnergies();
         if (m_PixelMappingMode == PIXEL_MAPPING_MODE_LOCAL) {
-            view.m_pPixels = (gm->GetOptions() & OPTION_MAP_LOCAL_PIXELS) ? &PixelMap::GM_PIXEL_OF_CHANNEL
-                                                                           : &m_ChannelPixels;
+            view.m_pPixels = gm->MapsLocalPixels() ? &PixelMap::GM_PIXEL_OF_CHANNEL : &m_ChannelPixels;
         } else {
             view.m_pPixels = &m_GlobalPixels[static_cast<size_t>(id)];
         }

@@ -18,12 +18,6 @@ class QuorvelPacketDecoder : public QObject
     Q_OBJECT
 
 public:
-    // Readout option bits of a GM that shape its photon records.
-    static constexpr int READOUT_OPTION_NEGATIVE_ENABLE = 1;
-    static constexpr int READOUT_OPTION_TIME_DETECT_ENABLE = 2;
-    // GM option bit: local pixel numbers go through the pixel map.
-    static constexpr int OPTION_MAP_LOCAL_PIXELS = 8;
-
     QuorvelPacketDecoder();
 
     // Decodes a_Bytes bytes, storing every packet found; returns how many.

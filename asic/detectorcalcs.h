@@ -2,6 +2,7 @@
 #ifndef QUORVEL_DETECTORCALCS_H
 #define QUORVEL_DETECTORCALCS_H
 
+#include "gammamodule/cameralayout.h"
 #include <QByteArray>
 
 class DetectorCalcs
@@ -28,16 +29,14 @@ public:
     // 4 bottom left, 3 bottom right; any other ID is placed as GM 1.
     static int GetGlobalPixelNo(int a_GMPixelNo, int a_GMID)
     {
-        // Integer division truncates toward zero, which is the ceiling for p <= 0.
-        int row = a_GMPixelNo > 0 ? (a_GMPixelNo - 1) / 11 + 1 : a_GMPixelNo / 11;
+        // Integer division truncates toward zero, which is the ceiling for p <= 0;
+        // such numbers are placed as the arithmetic gives, not refused.
+        using namespace CameraLayout;
+        int row = a_GMPixelNo > 0 ? (a_GMPixelNo - 1) / GM_SIDE + 1 : a_GMPixelNo / GM_SIDE;
         int column = a_GMPixelNo;
         if (row > 1)
-            column = a_GMPixelNo % 11 == 0 ? 11 : a_GMPixelNo % 11;
-        if (a_GMID == 2 || a_GMID == 3)
-            column += 11;
-        if (a_GMID == 3 || a_GMID == 4)
-            row += 11;
-        return (row - 1) * 22 + column;
+            column = a_GMPixelNo % GM_SIDE == 0 ? GM_SIDE : a_GMPixelNo % GM_SIDE;
+        return (row - 1 + RowOffset(a_GMID)) * CAMERA_SIDE + column + ColumnOffset(a_GMID);
     }
 };
 

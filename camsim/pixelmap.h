@@ -1,6 +1,7 @@
 // The detector wiring seen from the camera: which channel byte reads out which
 // GM pixel (11 x 11, numbered 1 to 121 row by row), and where a GM sits in the
-// 22 x 22 camera.
+// 22 x 22 camera. Written here apart from the library's own layout and pixel
+// map on purpose: the virtual camera is an independent check of them.
 #ifndef CAMSIM_PIXELMAP_H
 #define CAMSIM_PIXELMAP_H
 

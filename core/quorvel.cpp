@@ -83,6 +83,14 @@ void Quorvel::SetupSlots()
     connect(this, &Quorvel::bufferSizeChangeRequest, &m_WorkerMGR, &QuorvelWorkerMGR::bufferSizeChangeRequest);
 }
 
+// Every failing operation of the controller ends here: the message becomes the
+// last error, and the result is false.
+bool Quorvel::FailOp(const QString& a_Message)
+{
+    m_LastError = a_Message;
+    return false;
+}
+
 std::string Quorvel::GetLastError() const
 {
     return m_LastError.toUtf8().toStdString();

@@ -6,7 +6,9 @@
 //   quorvelsystem.cpp     system settings, GBE control and HV registers
 //   quorvelgm.cpp         gamma modules: active GM, settings, all-GMs pass, GM registers
 //   quorvelasic.cpp       ASICs: channel selection, settings, fan-outs, ASIC images
-//   quorvelcollection.cpp initialisation, photon collection, buffers, collected data
+//   quorvellink.cpp       initialisation, disconnection, data port, GM discovery
+//   quorvelcollection.cpp photon collection, camera update mode, collected data
+//   quorvelbuffers.cpp    packet transfer rate and the buffers sized for it
 //   quorvelfiles.cpp      configuration file, loaded GMs, CSV and binary export
 #ifndef QUORVEL_QUORVEL_H
 #define QUORVEL_QUORVEL_H
@@ -270,9 +272,9 @@ private:
     bool TakeSysConfigResult(bool a_Accepted);
     bool WriteGBEControlImmediately();
 
-    // Helpers of initialisation and collection (quorvelcollection.cpp)
+    // Helpers of initialisation and collection (quorvellink.cpp, quorvelcollection.cpp)
     void StartCollectionThreads();
-    bool FailInit();
+    bool FailInit(const QString& a_Message = QString());
 
     // Helpers of loading a configuration file (quorvelfiles.cpp)
     bool LoadDataFromFile(const QString& a_FileName);
@@ -298,13 +300,13 @@ private:
     bool ReadASIC(const void* a_Pointer, const std::function<void(const ASIC&)>& a_Read);
     // A channel getter: the active GM, then the pointer, then a_TypeError if
     // given (an unknown type the ASIC would accept), then the ASIC's checks.
-    // Empties the store whose lock the caller holds, with the two texts.
-    void ClearStoreHeld(CollectedPackets* a_pStore);
     bool ReadASICChannel(const void* a_Pointer, const std::function<bool(ASIC&)>& a_Read,
                          const char* a_TypeError = nullptr);
     bool WriteASICImage(const GammaModule& a_GM, int a_Register, const QByteArray& a_Image);
+    // Empties the store whose lock the caller holds, with the two texts.
+    void ClearStoreHeld(CollectedPackets* a_pStore);
 
-    // Tests reach the connection manager directly until initialisation exists.
+    // Tests reach the parts of the controller directly.
     friend class QuorvelTestAccess;
 
     static Quorvel* m_pInstance;
@@ -333,7 +335,7 @@ private:
     ChannelUpdateType m_ChannelUpdateType = CHANNEL_UPDATE_TYPE_SINGLE;
     ChannelType m_ActiveChannelType = CHANNEL_TYPE_ANODE;
     int m_ActiveChannel = 1;
-    int m_SysControlBits = 0; // bit 0 started (PWR_ON), bit 1 collecting (COLLECT)
+    int m_SysControlBits = 0; // RegisterMap::PWR_ON and RegisterMap::COLLECT
     CameraUpdateMode m_CameraUpdateMode = CAMERA_UPDATE_MODE_DEFERRED;
     PacketOperations m_PacketOperations;
     WorkerThread m_PacketOperationsThread;

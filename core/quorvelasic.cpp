@@ -2,6 +2,7 @@
 // global and channel settings with their fan-outs over channels and GMs, and
 // the ASIC register images (29 global, 30 channel) on the wire.
 #include "core/quorvel.h"
+#include "core/registermap.h"
 
 #include "gammamodule/gammamodules.h"
 #include "gammamodule/gmasicregister.h"
@@ -10,9 +11,6 @@
 
 namespace {
 
-constexpr int asicGlobalRegister = 29;
-constexpr int asicChannelRegister = 30;
-constexpr int gmControlRegister = 18;
 
 const char* const anodeOnlyText = "Attempting to set anode channel value with cathode set as active type";
 const char* const cathodeOnlyText = "Attempting to set cathode channel value with anode set as active type";
@@ -526,12 +524,12 @@ bool Quorvel::GetCathodeChannelInternalLeakage(int a_Channel,
 
 bool Quorvel::UpdateActiveGMASICGlobalRegister(const GammaModule& a_GM)
 {
-    return WriteASICImage(a_GM, asicGlobalRegister, a_GM.GetASIC().GetGlobalDataArray());
+    return WriteASICImage(a_GM, RegisterMap::ASIC_GLOBAL, a_GM.GetASIC().GetGlobalDataArray());
 }
 
 bool Quorvel::UpdateActiveGMASICChannelRegister(const GammaModule& a_GM)
 {
-    return WriteASICImage(a_GM, asicChannelRegister, a_GM.GetASIC().GetChannelDataArray());
+    return WriteASICImage(a_GM, RegisterMap::ASIC_CHANNEL, a_GM.GetASIC().GetChannelDataArray());
 }
 
 bool Quorvel::SendASICGlobalData()
@@ -562,10 +560,10 @@ bool Quorvel::ReloadASIC()
         return false;
     // A failed read or write keeps the connection's message to itself.
     QByteArray reply;
-    if (!ReadActiveGMRegister(gmControlRegister, &reply))
+    if (!ReadActiveGMRegister(RegisterMap::GM_CONTROL, &reply))
         return false;
     const unsigned char control = reply.size() > 2 ? static_cast<unsigned char>(reply.at(2)) : 0;
-    GMRegister request(gmControlRegister, m_ActiveGM, REGISTER_OP_WRITE);
+    GMRegister request(RegisterMap::GM_CONTROL, m_ActiveGM, REGISTER_OP_WRITE);
     request.AddByte(static_cast<unsigned char>(control | RELOAD_ASIC));
     return m_CommunicationMGR.WriteSysControlRegister(request);
 }

@@ -2,6 +2,7 @@
 // the GM settings with their register writers, the all-GMs pass, status,
 // firmware and ADC readings, and raw access to GM registers.
 #include "core/quorvel.h"
+#include "core/registermap.h"
 
 #include "asic/detectorcalcs.h"
 #include "gammamodule/gammamodules.h"
@@ -9,17 +10,6 @@
 
 namespace {
 
-constexpr int firstGMRegister = 18;
-constexpr int gmControlRegister = 18;
-constexpr int gmStatusRegister = 19;
-constexpr int gmIDRegister = 20;
-constexpr int gmASICModeRegister = 21;
-constexpr int gmPulserModeRegister = 22;
-constexpr int gmDelayTimeRegister = 23;
-constexpr int gmTimestampResRegister = 24;
-constexpr int gmADC1Register = 26;
-constexpr int gmADC2Register = 27;
-constexpr int gmFirmwareRegister = 127;
 // The register type number of the status register; refused as a register number as well.
 constexpr int gmStatusRegisterType = GM_REGISTER_TYPE_STATUS;
 
@@ -35,22 +25,11 @@ GammaModule* findDeviceGM(GammaModules* a_GMs, int a_GMID)
     return nullptr;
 }
 
-unsigned char replyByte(const QByteArray& a_Reply, int a_Index)
-{
-    return a_Index < a_Reply.size() ? static_cast<unsigned char>(a_Reply.at(a_Index)) : 0;
-}
-
 } // namespace
 
 const char* const Quorvel::NoGMsText = "Number of gamma modules in device yet to be determined";
 
 // ---- Shared helpers of the GM and ASIC operations ----
-
-bool Quorvel::FailOp(const QString& a_Message)
-{
-    m_LastError = a_Message;
-    return false;
-}
 
 GammaModule* Quorvel::FindActiveGM()
 {
@@ -238,7 +217,7 @@ bool Quorvel::IsValidGMID(int a_GMID, GMContainerType a_Type)
 int Quorvel::GetGMRegisterNo(GMRegisterType a_Type) const
 {
     if (a_Type >= GM_REGISTER_TYPE_CONTROL && a_Type <= GM_REGISTER_TYPE_TIMESTAMP_RESOLUTION)
-        return firstGMRegister + a_Type;
+        return RegisterMap::GM_CONTROL + a_Type;
     return -1;
 }
 
@@ -404,32 +383,32 @@ bool Quorvel::GetTimestampResolution(int* a_Resolution)
 
 bool Quorvel::UpdateGMControlRegister(const GammaModule& a_GM)
 {
-    return WriteGMRegister(a_GM, gmControlRegister, a_GM.GetControlData());
+    return WriteGMRegister(a_GM, RegisterMap::GM_CONTROL, a_GM.GetControlData());
 }
 
 bool Quorvel::UpdateGMIDRegister(const GammaModule& a_GM)
 {
-    return WriteGMRegister(a_GM, gmIDRegister, a_GM.GetDefaultGM());
+    return WriteGMRegister(a_GM, RegisterMap::GM_ID, a_GM.GetDefaultGM());
 }
 
 bool Quorvel::UpdateGMASICModeRegister(const GammaModule& a_GM)
 {
-    return WriteGMRegister(a_GM, gmASICModeRegister, a_GM.GetGMASICModeData());
+    return WriteGMRegister(a_GM, RegisterMap::GM_ASIC_MODE, a_GM.GetGMASICModeData());
 }
 
 bool Quorvel::UpdateGMPulserModeRegister(const GammaModule& a_GM)
 {
-    return WriteGMRegister(a_GM, gmPulserModeRegister, a_GM.GetGMPulserModeData());
+    return WriteGMRegister(a_GM, RegisterMap::GM_PULSER_MODE, a_GM.GetGMPulserModeData());
 }
 
 bool Quorvel::UpdateGMDelayTimeRegister(const GammaModule& a_GM)
 {
-    return WriteGMRegister(a_GM, gmDelayTimeRegister, a_GM.GetDelayTimeData());
+    return WriteGMRegister(a_GM, RegisterMap::GM_DELAY_TIME, a_GM.GetDelayTimeData());
 }
 
 bool Quorvel::UpdateGMTimestampResRegister(const GammaModule& a_GM)
 {
-    return WriteGMRegister(a_GM, gmTimestampResRegister, a_GM.GetTimeStampResolutionData());
+    return WriteGMRegister(a_GM, RegisterMap::GM_TIMESTAMP_RESOLUTION, a_GM.GetTimeStampResolutionData());
 }
 
 bool Quorvel::UpdateGMRegisters(const GammaModule& a_GM)
@@ -452,7 +431,7 @@ bool Quorvel::GMRegDirectWrite(int a_Register, unsigned char a_Value)
 {
     if (!IsValidRegisterNo(a_Register))
         return false;
-    if (a_Register == gmStatusRegister || a_Register == gmStatusRegisterType)
+    if (a_Register == RegisterMap::GM_STATUS || a_Register == gmStatusRegisterType)
         return FailOp(QStringLiteral("GM status register is read only"));
     // No active GM check: with none set the GM byte is 0xFF, the low byte of -1.
     GMRegister request(a_Register, m_ActiveGM, REGISTER_OP_WRITE);
@@ -471,7 +450,7 @@ bool Quorvel::GMRegDirectRead(int a_Register, unsigned char* a_Value)
     QByteArray reply;
     if (!ReadActiveGMRegister(a_Register, &reply))
         return FailOp(m_CommunicationMGR.GetLastError());
-    *a_Value = replyByte(reply, 2);
+    *a_Value = Register::ReplyByte(reply, 2);
     return true;
 }
 
@@ -483,7 +462,7 @@ bool Quorvel::UpdateGMRegister(int a_Register, unsigned char a_Mask, unsigned ch
     QByteArray reply;
     if (!ReadActiveGMRegister(a_Register, &reply))
         return false;
-    const unsigned char value = static_cast<unsigned char>((replyByte(reply, 2) & ~a_Mask) | a_Value);
+    const unsigned char value = static_cast<unsigned char>((Register::ReplyByte(reply, 2) & ~a_Mask) | a_Value);
     GMRegister request(a_Register, m_ActiveGM, REGISTER_OP_WRITE);
     request.AddByte(value);
     return m_CommunicationMGR.WriteSysControlRegister(request);
@@ -500,18 +479,18 @@ bool Quorvel::ReadSignedGMRegister(int a_Register, int* a_Value)
     QByteArray reply;
     if (!ReadActiveGMRegister(a_Register, &reply))
         return FailOp(m_CommunicationMGR.GetLastError());
-    *a_Value = static_cast<signed char>(replyByte(reply, 2));
+    *a_Value = static_cast<signed char>(Register::ReplyByte(reply, 2));
     return true;
 }
 
 bool Quorvel::GetGMStatus(int* a_Status)
 {
-    return ReadSignedGMRegister(gmStatusRegister, a_Status);
+    return ReadSignedGMRegister(RegisterMap::GM_STATUS, a_Status);
 }
 
 bool Quorvel::GetGMFirmwareVersion(int* a_Version)
 {
-    return ReadSignedGMRegister(gmFirmwareRegister, a_Version);
+    return ReadSignedGMRegister(RegisterMap::GM_FIRMWARE, a_Version);
 }
 
 bool Quorvel::ReadADCData(int a_ADC, int* a_Reading, int* a_Volts)
@@ -525,10 +504,10 @@ bool Quorvel::ReadADCData(int a_ADC, int* a_Reading, int* a_Volts)
     if (!IsActiveGMPresent())
         return false;
     QByteArray reply;
-    if (!ReadActiveGMRegister(a_ADC == 1 ? gmADC1Register : gmADC2Register, &reply))
+    if (!ReadActiveGMRegister(a_ADC == 1 ? RegisterMap::GM_ADC1 : RegisterMap::GM_ADC2, &reply))
         return FailOp(m_CommunicationMGR.GetLastError());
     // Two value bytes, high first; a short reply counts the missing bytes as 0.
-    const int reading = replyByte(reply, 2) * 256 + replyByte(reply, 3);
+    const int reading = Register::ReplyByte(reply, 2) * 256 + Register::ReplyByte(reply, 3);
     *a_Reading = reading;
     *a_Volts = static_cast<int>(DetectorCalcs::DACToVolts(reading));
     return true;

@@ -16,10 +16,6 @@ enum SysClockSpeed : int {
     SYS_CLOCK_SPEED_4 = 4
 };
 
-// State bits of GBE control byte 1.
-constexpr unsigned char PWR_ON = 0x01;
-constexpr unsigned char COLLECT = 0x02;
-
 class QuorvelSysConfig
 {
 public:

@@ -1,6 +1,7 @@
 // Controller operations of the system level: settings, the GBE control
 // register (16) and the HV register (15).
 #include "core/quorvel.h"
+#include "core/registermap.h"
 
 #include "asic/detectorcalcs.h"
 #include "gammamodule/gammamodules.h"
@@ -8,16 +9,12 @@
 
 namespace {
 
-constexpr int hvRegister = 15;
-constexpr int gbeControlRegister = 16;
 constexpr unsigned char hvInitCommand1 = 0xF0;
 constexpr unsigned char hvInitCommand2 = 0xC8;
 constexpr unsigned char hvBiasCommand = 0x90;
 constexpr int biasDivisor = 500;
 constexpr double biasReference = 2.425;
 
-constexpr int sysStartedBit = 0x01;
-constexpr int sysCollectingBit = 0x02;
 
 } // namespace
 
@@ -34,9 +31,7 @@ bool Quorvel::IsDebugModeActive() const
 
 bool Quorvel::TakeSysConfigResult(bool a_Accepted)
 {
-    if (!a_Accepted)
-        m_LastError = m_SysConfig.GetLastError();
-    return a_Accepted;
+    return a_Accepted || FailOp(m_SysConfig.GetLastError());
 }
 
 bool Quorvel::SetMBMultiplexerAddressType(MBMultiplexerAddrType a_Type)
@@ -98,16 +93,14 @@ bool Quorvel::UpdateGBEControlRegister()
     if (m_CameraUpdateMode != CAMERA_UPDATE_MODE_IMMEDIATE)
         return true;
     QByteArray image = m_SysConfig.GetDataArray();
-    if (m_SysControlBits & sysStartedBit)
-        image[1] = static_cast<char>(image.at(1) | PWR_ON);
-    if (m_SysControlBits & sysCollectingBit)
-        image[1] = static_cast<char>(image.at(1) | COLLECT);
-    Register request(gbeControlRegister, REGISTER_OP_WRITE);
+    if (m_SysControlBits & RegisterMap::PWR_ON)
+        image[1] = static_cast<char>(image.at(1) | RegisterMap::PWR_ON);
+    if (m_SysControlBits & RegisterMap::COLLECT)
+        image[1] = static_cast<char>(image.at(1) | RegisterMap::COLLECT);
+    Register request(RegisterMap::GBE_CONTROL, REGISTER_OP_WRITE);
     request.AddBytes(image);
-    if (!m_CommunicationMGR.WriteSysControlRegister(request)) {
-        m_LastError = m_CommunicationMGR.GetLastError();
-        return false;
-    }
+    if (!m_CommunicationMGR.WriteSysControlRegister(request))
+        return FailOp(m_CommunicationMGR.GetLastError());
     return true;
 }
 
@@ -116,25 +109,23 @@ bool Quorvel::UpdateBiasVoltageRegister()
     if (m_CameraUpdateMode != CAMERA_UPDATE_MODE_IMMEDIATE)
         return true;
     const int code = DetectorCalcs::VoltsToDAC(m_SysConfig.GetBiasVoltage(), biasDivisor, biasReference);
-    Register request(hvRegister, REGISTER_OP_WRITE);
+    Register request(RegisterMap::HV, REGISTER_OP_WRITE);
     request.AddByte(hvBiasCommand);
     request.AddByte(static_cast<unsigned char>(code & 0xFF));
     // Copied so that a failing SendGBEControlData names its cause.
-    if (!m_CommunicationMGR.WriteSysControlRegister(request)) {
-        m_LastError = m_CommunicationMGR.GetLastError();
-        return false;
-    }
+    if (!m_CommunicationMGR.WriteSysControlRegister(request))
+        return FailOp(m_CommunicationMGR.GetLastError());
     return true;
 }
 
 void Quorvel::InitHV()
 {
-    Register first(hvRegister, REGISTER_OP_WRITE);
+    Register first(RegisterMap::HV, REGISTER_OP_WRITE);
     first.AddByte(hvInitCommand1);
     first.AddByte(0x00);
     if (!m_CommunicationMGR.WriteSysControlRegister(first))
         return;
-    Register second(hvRegister, REGISTER_OP_WRITE);
+    Register second(RegisterMap::HV, REGISTER_OP_WRITE);
     second.AddByte(hvInitCommand2);
     second.AddByte(0x00);
     m_CommunicationMGR.WriteSysControlRegister(second);
@@ -151,16 +142,16 @@ bool Quorvel::WriteGBEControlImmediately()
 
 bool Quorvel::StartSys()
 {
-    m_SysControlBits |= sysStartedBit;
+    m_SysControlBits |= RegisterMap::PWR_ON;
     const bool written = WriteGBEControlImmediately();
     if (!written)
-        m_SysControlBits &= ~sysStartedBit;
+        m_SysControlBits &= ~RegisterMap::PWR_ON;
     return written;
 }
 
 bool Quorvel::StopSys()
 {
-    m_SysControlBits &= ~sysStartedBit;
+    m_SysControlBits &= ~RegisterMap::PWR_ON;
     const bool written = WriteGBEControlImmediately();
     if (written) {
         // The status channel reports the GMs again at the next power-up.
@@ -168,7 +159,7 @@ bool Quorvel::StopSys()
         const auto lock = gms->AccessLock();
         gms->Clear(GAMMA_MODULES_TYPE_DEVICE);
     } else {
-        m_SysControlBits |= sysStartedBit;
+        m_SysControlBits |= RegisterMap::PWR_ON;
     }
     return written;
 }

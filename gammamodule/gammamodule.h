@@ -18,6 +18,21 @@ public:
     static constexpr int TIMESTAMP_RESOLUTION_MAX = 25500;
     static constexpr int NO_OF_PULSES_MAX = 15;
 
+    // Option bits that shape the photon records a GM sends.
+    static constexpr int READOUT_OPTION_NEGATIVE_ENABLE = 1;    // readout options: signed energies
+    static constexpr int READOUT_OPTION_TIME_DETECT_ENABLE = 2; // readout options: 5-byte records
+    static constexpr int OPTION_MAP_LOCAL_PIXELS = 8;           // options: channels mapped to pixels
+    // The same answers for option values read from elsewhere (a file).
+    static bool HasTimeDetect(int a_ReadoutOptions)
+    {
+        return (a_ReadoutOptions & READOUT_OPTION_TIME_DETECT_ENABLE) != 0;
+    }
+    static bool HasNegativeEnergies(int a_ReadoutOptions)
+    {
+        return (a_ReadoutOptions & READOUT_OPTION_NEGATIVE_ENABLE) != 0;
+    }
+    static bool MapsLocalPixels(int a_Options) { return (a_Options & OPTION_MAP_LOCAL_PIXELS) != 0; }
+
     explicit GammaModule(int a_ID);
     GammaModule(const GammaModule&) = delete;
 
@@ -48,6 +63,9 @@ public:
     int GetADC1Channel() const;
     int GetADC2Channel() const;
     const QString& GetLastError() const;
+    bool HasTimeDetect() const { return HasTimeDetect(m_ReadoutOptions); }
+    bool HasNegativeEnergies() const { return HasNegativeEnergies(m_ReadoutOptions); }
+    bool MapsLocalPixels() const { return MapsLocalPixels(m_Options); }
 
     bool IsValidADCChannel(int a_Channel);
 

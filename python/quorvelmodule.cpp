@@ -5,6 +5,7 @@
 #include "python/collectiontables.h"
 #include "python/eventloop.h"
 
+#include "gammamodule/cameralayout.h"
 #include "quorveldll.h"
 
 namespace quorvelpy {
@@ -28,4 +29,9 @@ PYBIND11_MODULE(quorvel, m)
     bindCallbacks(m);
     bindCollectionTables(m);
     m.attr("__version__") = QuorvelDll::GetVersion();
+    // The camera's layout, for placing local pixel numbers in the flood image.
+    m.attr("GM_SIDE") = CameraLayout::GM_SIDE;
+    m.attr("CAMERA_SIDE") = CameraLayout::CAMERA_SIDE;
+    m.def("camera_pixel", &CameraLayout::CameraPixelOf, py::arg("gm_pixel"), py::arg("gm_id"),
+          "The camera pixel (1 to 484, row by row) of GM pixel gm_pixel (1 to 121) of GM gm_id (1 to 4).");
 }

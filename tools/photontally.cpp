@@ -32,20 +32,12 @@ qint64 PhotonTally::photonsOfGM(int a_GMID) const
 
 int PhotonTally::cameraPixelOf(int a_Pixel, int a_GMID)
 {
-    const int row = (a_Pixel - 1) / gmSide;
-    const int column = (a_Pixel - 1) % gmSide;
-    const int rowOffset = (a_GMID == 3 || a_GMID == 4) ? gmSide : 0;
-    const int columnOffset = (a_GMID == 2 || a_GMID == 3) ? gmSide : 0;
-    return (row + rowOffset) * cameraSide + column + columnOffset + 1;
+    return CameraLayout::CameraPixelOf(a_Pixel, a_GMID);
 }
 
 int PhotonTally::gmOfCameraPixel(int a_Pixel)
 {
-    const bool bottom = (a_Pixel - 1) / cameraSide >= gmSide;
-    const bool right = (a_Pixel - 1) % cameraSide >= gmSide;
-    if (bottom)
-        return right ? 3 : 4;
-    return right ? 2 : 1;
+    return CameraLayout::GMOfCameraPixel(a_Pixel);
 }
 
 PixelNumbers PhotonTally::detectNumbers() const

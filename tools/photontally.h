@@ -3,6 +3,7 @@
 #ifndef TOOLS_PHOTONTALLY_H
 #define TOOLS_PHOTONTALLY_H
 
+#include "gammamodule/cameralayout.h"
 #include <QtGlobal>
 #include <array>
 #include <vector>
@@ -17,10 +18,10 @@ enum class PixelNumbers {
 
 class PhotonTally {
 public:
-    static constexpr int cameraSide = 22;
-    static constexpr int cameraPixels = cameraSide * cameraSide;
-    static constexpr int gmSide = 11;
-    static constexpr int gmPixels = gmSide * gmSide;
+    static constexpr int cameraSide = CameraLayout::CAMERA_SIDE;
+    static constexpr int cameraPixels = CameraLayout::CAMERA_PIXELS;
+    static constexpr int gmSide = CameraLayout::GM_SIDE;
+    static constexpr int gmPixels = CameraLayout::GM_PIXELS;
 
     PhotonTally();
 

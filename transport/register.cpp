@@ -10,6 +10,11 @@ Register::Register(int a_RegNo, RegisterOp a_Op)
     m_Bytes.append(static_cast<char>(command & 0xFF));
 }
 
+unsigned char Register::ReplyByte(const QByteArray& a_Reply, int a_Index)
+{
+    return a_Index >= 0 && a_Index < a_Reply.size() ? static_cast<unsigned char>(a_Reply.at(a_Index)) : 0;
+}
+
 int Register::GetExpectedReplyLength() const
 {
     return m_Bytes.size() + m_ExtraReplyBytes;

@@ -30,6 +30,9 @@ public:
     // what the register adds beyond its placeholders.
     int GetExpectedReplyLength() const;
 
+    // Byte a_Index of a read's reply (0 is the echo), or 0 past its end.
+    static unsigned char ReplyByte(const QByteArray& a_Reply, int a_Index);
+
     // ORs the other request's data bytes into this one's; the command byte and
     // this request's length never change.
     Register& operator|=(const Register& a_Other);
