@@ -292,7 +292,11 @@ private:
     bool ChangeGM(const std::function<bool(GammaModule&)>& a_Change, const std::function<bool()>& a_Check = {});
     bool ReadGM(const void* a_Pointer, const char* a_NullText, const std::function<void(const GammaModule&)>& a_Read);
     bool SendToActiveGM(const std::function<bool(const GammaModule&)>& a_Send);
+    // Writes the GM register when the camera update mode is immediate.
     bool WriteGMRegister(const GammaModule& a_GM, int a_Register, int a_Value);
+    // One-byte GM register requests, at once; false keeps the connection's message.
+    bool SendGMRegister(int a_GMID, int a_Register, unsigned char a_Value);
+    bool ReadGMRegister(int a_GMID, int a_Register, QByteArray* a_Reply);
     bool ReadActiveGMRegister(int a_Register, QByteArray* a_Reply);
     bool ReadSignedGMRegister(int a_Register, int* a_Value);
     bool ChangeASICGlobal(const std::function<bool(ASIC&)>& a_Change);

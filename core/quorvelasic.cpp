@@ -6,7 +6,6 @@
 
 #include "gammamodule/gammamodules.h"
 #include "gammamodule/gmasicregister.h"
-#include "gammamodule/gmregister.h"
 #include "gammamodule/gmregisterbits.h"
 
 namespace {
@@ -562,8 +561,6 @@ bool Quorvel::ReloadASIC()
     QByteArray reply;
     if (!ReadActiveGMRegister(RegisterMap::GM_CONTROL, &reply))
         return false;
-    const unsigned char control = reply.size() > 2 ? static_cast<unsigned char>(reply.at(2)) : 0;
-    GMRegister request(RegisterMap::GM_CONTROL, m_ActiveGM, REGISTER_OP_WRITE);
-    request.AddByte(static_cast<unsigned char>(control | RELOAD_ASIC));
-    return m_CommunicationMGR.WriteSysControlRegister(request);
+    const unsigned char control = Register::ReplyByte(reply, 2);
+    return SendGMRegister(m_ActiveGM, RegisterMap::GM_CONTROL, static_cast<unsigned char>(control | RELOAD_ASIC));
 }

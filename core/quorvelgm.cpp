@@ -119,18 +119,29 @@ bool Quorvel::WriteGMRegister(const GammaModule& a_GM, int a_Register, int a_Val
 {
     if (m_CameraUpdateMode != CAMERA_UPDATE_MODE_IMMEDIATE)
         return true;
-    GMRegister request(a_Register, a_GM.GetID(), REGISTER_OP_WRITE);
-    request.AddByte(static_cast<unsigned char>(a_Value & 0xFF));
-    if (!m_CommunicationMGR.WriteSysControlRegister(request))
+    if (!SendGMRegister(a_GM.GetID(), a_Register, static_cast<unsigned char>(a_Value & 0xFF)))
         return FailOp(m_CommunicationMGR.GetLastError());
     return true;
 }
 
-bool Quorvel::ReadActiveGMRegister(int a_Register, QByteArray* a_Reply)
+// Every one-byte GM register request is built in these two.
+bool Quorvel::SendGMRegister(int a_GMID, int a_Register, unsigned char a_Value)
 {
-    GMRegister request(a_Register, m_ActiveGM, REGISTER_OP_READ);
+    GMRegister request(a_Register, a_GMID, REGISTER_OP_WRITE);
+    request.AddByte(a_Value);
+    return m_CommunicationMGR.WriteSysControlRegister(request);
+}
+
+bool Quorvel::ReadGMRegister(int a_GMID, int a_Register, QByteArray* a_Reply)
+{
+    GMRegister request(a_Register, a_GMID, REGISTER_OP_READ);
     request.AddReadBytes(1);
     return m_CommunicationMGR.ReadSysControlRegister(request, a_Reply);
+}
+
+bool Quorvel::ReadActiveGMRegister(int a_Register, QByteArray* a_Reply)
+{
+    return ReadGMRegister(m_ActiveGM, a_Register, a_Reply);
 }
 
 // ---- Selection and switches ----
@@ -434,9 +445,7 @@ bool Quorvel::GMRegDirectWrite(int a_Register, unsigned char a_Value)
     if (a_Register == RegisterMap::GM_STATUS || a_Register == gmStatusRegisterType)
         return FailOp(QStringLiteral("GM status register is read only"));
     // No active GM check: with none set the GM byte is 0xFF, the low byte of -1.
-    GMRegister request(a_Register, m_ActiveGM, REGISTER_OP_WRITE);
-    request.AddByte(a_Value);
-    if (!m_CommunicationMGR.WriteSysControlRegister(request))
+    if (!SendGMRegister(m_ActiveGM, a_Register, a_Value))
         return FailOp(m_CommunicationMGR.GetLastError());
     return true;
 }
@@ -463,9 +472,7 @@ bool Quorvel::UpdateGMRegister(int a_Register, unsigned char a_Mask, unsigned ch
     if (!ReadActiveGMRegister(a_Register, &reply))
         return false;
     const unsigned char value = static_cast<unsigned char>((Register::ReplyByte(reply, 2) & ~a_Mask) | a_Value);
-    GMRegister request(a_Register, m_ActiveGM, REGISTER_OP_WRITE);
-    request.AddByte(value);
-    return m_CommunicationMGR.WriteSysControlRegister(request);
+    return SendGMRegister(m_ActiveGM, a_Register, value);
 }
 
 bool Quorvel::ReadSignedGMRegister(int a_Register, int* a_Value)

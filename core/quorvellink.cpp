@@ -5,7 +5,6 @@
 #include "core/registermap.h"
 
 #include "gammamodule/gammamodules.h"
-#include "gammamodule/gmregister.h"
 #include "transport/register.h"
 
 namespace {
@@ -107,10 +106,8 @@ void Quorvel::OnGMDetermined(int a_GMID)
 {
     // The register is read before the lock is taken, so the decoder is not
     // held up by a slow reply.
-    GMRegister idRegister(RegisterMap::GM_ID, a_GMID, REGISTER_OP_READ);
-    idRegister.AddReadBytes(1);
     QByteArray reply;
-    const bool read = m_CommunicationMGR.ReadSysControlRegister(idRegister, &reply);
+    const bool read = ReadGMRegister(a_GMID, RegisterMap::GM_ID, &reply);
 
     GammaModules* gms = GammaModules::GetInstance();
     const auto lock = gms->AccessLock();
