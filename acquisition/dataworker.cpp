@@ -7,72 +7,15 @@
 #include <QTimer>
 #include <QUdpSocket>
 
-#include <linux/sock_diag.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/uio.h>
-
-#include <cerrno>
 #include <cstring>
 #include <new>
-
-// Receive slots for batched reads: one recvmmsg call fills up to COUNT datagrams.
-struct DataWorker::ReceiveSlots
-{
-    static constexpr int COUNT = 64;
-    static constexpr int SLOT_BYTES = 65536;   // above the largest UDP payload, so nothing is cut
-
-    std::unique_ptr<char[]> data {new char[static_cast<size_t>(COUNT) * SLOT_BYTES]};
-    mmsghdr messages[COUNT];
-    iovec vectors[COUNT];
-    sockaddr_storage senders[COUNT];
-
-    ReceiveSlots()
-    {
-        std::memset(messages, 0, sizeof(messages));
-        for (int i = 0; i < COUNT; ++i) {
-            vectors[i].iov_base = data.get() + static_cast<size_t>(i) * SLOT_BYTES;
-            vectors[i].iov_len = SLOT_BYTES;
-            messages[i].msg_hdr.msg_iov = &vectors[i];
-            messages[i].msg_hdr.msg_iovlen = 1;
-            messages[i].msg_hdr.msg_name = &senders[i];
-        }
-    }
-    char* Slot(int a_Index) { return data.get() + static_cast<size_t>(a_Index) * SLOT_BYTES; }
-};
-
-// The camera's address as the kernel reports a sender, parsed once.
-struct DataWorker::SenderFilter
-{
-    int family = AF_UNSPEC;   // AF_UNSPEC: any sender is taken
-    in_addr ipv4 {};
-    in6_addr ipv6 {};
-    QHostAddress address;
-
-    explicit SenderFilter(const QString& a_Address)
-        : address(a_Address)
-    {
-        bool isIPv4 = false;
-        const quint32 value = address.toIPv4Address(&isIPv4);
-        if (isIPv4) {
-            family = AF_INET;
-            ipv4.s_addr = htonl(value);
-        } else if (address.protocol() == QAbstractSocket::IPv6Protocol) {
-            family = AF_INET6;
-            const Q_IPV6ADDR bytes = address.toIPv6Address();
-            std::memcpy(ipv6.s6_addr, bytes.c, sizeof(ipv6.s6_addr));
-        }
-    }
-};
 
 DataWorker::DataWorker(const QString& a_HostIPAddress, const QString& a_CameraIPAddress)
     : QObject(nullptr)
     , m_pBuffer(new char[DEFAULT_BUFFER_SIZE]())
     , m_HostIPAddress(a_HostIPAddress)
-    , m_CameraIPAddress(a_CameraIPAddress)
-    , m_pFilter(new SenderFilter(a_CameraIPAddress))
 {
+    m_Socket.SetSender(a_CameraIPAddress);
     ReadBuffer* readBuffer = ReadBuffer::GetInstance();
     auto lock = readBuffer->AccessLock();
     readBuffer->SetBufferSize(DEFAULT_BUFFER_SIZE);
@@ -88,12 +31,7 @@ void DataWorker::ReleaseSocket()
     // The timer belongs to this thread too.
     delete m_pBatchAgeTimer;
     m_pBatchAgeTimer = nullptr;
-    if (m_pDataSocket) {
-        m_pDataSocket->blockSignals(true);
-        m_pDataSocket->close();
-        delete m_pDataSocket;
-        m_pDataSocket = nullptr;
-    }
+    m_Socket.Release();
 }
 
 qint64 DataWorker::GetBufferSize() const
@@ -116,27 +54,7 @@ void DataWorker::SetHostAddress(const QString& a_HostIPAddress)
 void DataWorker::SetAddresses(const QString& a_HostIPAddress, const QString& a_CameraIPAddress)
 {
     m_HostIPAddress = a_HostIPAddress;
-    m_CameraIPAddress = a_CameraIPAddress;
-    m_pFilter.reset(new SenderFilter(a_CameraIPAddress));
-}
-
-bool DataWorker::IsFromCamera(const sockaddr* a_pSender) const
-{
-    const SenderFilter& filter = *m_pFilter;
-    if (filter.family == AF_UNSPEC)
-        return true;
-    if (a_pSender->sa_family == AF_INET) {
-        const auto* sender = reinterpret_cast<const sockaddr_in*>(a_pSender);
-        return filter.family == AF_INET && sender->sin_addr.s_addr == filter.ipv4.s_addr;
-    }
-    if (a_pSender->sa_family == AF_INET6) {
-        const in6_addr& sender = reinterpret_cast<const sockaddr_in6*>(a_pSender)->sin6_addr;
-        if (filter.family == AF_INET6)
-            return std::memcmp(sender.s6_addr, filter.ipv6.s6_addr, sizeof(sender.s6_addr)) == 0;
-        // An IPv4 camera seen through a dual-stack socket.
-        return IN6_IS_ADDR_V4MAPPED(&sender) && std::memcmp(sender.s6_addr + 12, &filter.ipv4.s_addr, 4) == 0;
-    }
-    return false;
+    m_Socket.SetSender(a_CameraIPAddress);
 }
 
 void DataWorker::SetMaxBatchAge(int a_Ms)
@@ -151,22 +69,22 @@ void DataWorker::SetReceiveBufferRequest(int a_Bytes)
 
 qint64 DataWorker::GetReceiveBufferSize() const
 {
-    return m_ReceiveBufferSize.load();
+    return m_Socket.GetReceiveBufferSize();
 }
 
 qint64 DataWorker::GetDroppedDatagrams() const
 {
-    return m_DroppedDatagrams.load();
+    return m_Socket.GetKernelDrops();
 }
 
 qint64 DataWorker::GetReceivedDatagrams() const
 {
-    return m_ReceivedDatagrams.load();
+    return m_Socket.GetTaken();
 }
 
 qint64 DataWorker::GetForeignDatagrams() const
 {
-    return m_ForeignDatagrams.load();
+    return m_Socket.GetForeign();
 }
 
 qint64 DataWorker::GetDiscardedDatagrams() const
@@ -174,16 +92,18 @@ qint64 DataWorker::GetDiscardedDatagrams() const
     return m_DiscardedDatagrams.load();
 }
 
+qint64 DataWorker::GetOversizedDatagrams() const
+{
+    return m_OversizedDatagrams.load();
+}
+
 void DataWorker::Init()
 {
     emit initStarting();
-    if (!m_pDataSocket) {
-        m_pDataSocket = new QUdpSocket();
-        connect(m_pDataSocket, &QUdpSocket::errorOccurred, this, &DataWorker::OnError);
-        connect(m_pDataSocket, &QUdpSocket::readyRead, this, &DataWorker::OnDataReady);
-    }
-    if (!m_pSlots)
-        m_pSlots.reset(new ReceiveSlots());
+    // The socket is made on this thread the first time; a restart keeps it.
+    QUdpSocket* socket = m_Socket.Open();
+    connect(socket, &QUdpSocket::errorOccurred, this, &DataWorker::OnError, Qt::UniqueConnection);
+    connect(socket, &QUdpSocket::readyRead, this, &DataWorker::OnDataReady, Qt::UniqueConnection);
     if (!m_pBatchAgeTimer && m_MaxBatchAgeMs > 0) {
         m_pBatchAgeTimer = new QTimer(this);
         m_pBatchAgeTimer->setSingleShot(true);
@@ -194,8 +114,7 @@ void DataWorker::Init()
         });
     }
     // A restart binds anew, on a new port.
-    if (m_pDataSocket->state() != QAbstractSocket::UnconnectedState)
-        m_pDataSocket->close();
+    m_Socket.Close();
 
     // An address that does not parse would otherwise bind to every interface.
     const QHostAddress address(m_HostIPAddress);
@@ -204,34 +123,17 @@ void DataWorker::Init()
         return;
     }
     m_ErrorDuringBind = false;
-    if (!m_pDataSocket->bind(address, 0)) {
+    if (!m_Socket.Bind(address, m_ReceiveBufferRequest)) {
         if (!m_ErrorDuringBind)
-            OnError(m_pDataSocket->error());
+            OnError(m_Socket.Open()->error());
         return;
     }
-    ConfigureSocket();
-    emit portSet(m_pDataSocket->localPort());
-}
-
-void DataWorker::ConfigureSocket()
-{
-    const int fd = static_cast<int>(m_pDataSocket->socketDescriptor());
-    int request = m_ReceiveBufferRequest;
-    // The forced variant passes net.core.rmem_max where the process may do so.
-    if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &request, sizeof(request)) != 0)
-        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &request, sizeof(request));
-    int granted = 0;
-    socklen_t length = sizeof(granted);
-    if (getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &granted, &length) != 0)
-        granted = 0;
-    m_ReceiveBufferSize = granted;
-    m_SocketDropCounter = 0;
+    emit portSet(m_Socket.GetLocalPort());
 }
 
 void DataWorker::Stop()
 {
-    if (m_pDataSocket && m_pDataSocket->state() == QAbstractSocket::BoundState)
-        m_pDataSocket->close();
+    m_Socket.Close();
 }
 
 void DataWorker::SetBufferSize(qint64 a_Bytes)
@@ -262,78 +164,10 @@ void DataWorker::OnError(QAbstractSocket::SocketError a_SockErr)
         emit error(QStringLiteral("Socket Error: %1").arg(static_cast<int>(a_SockErr)));
 }
 
-qint64 DataWorker::GetSocketCapacityInDatagrams() const
-{
-    // The kernel charges well over 256 bytes for the smallest queued datagram.
-    return m_ReceiveBufferSize.load() / 256 + ReceiveSlots::COUNT;
-}
-
-int DataWorker::ReadBatchFromDescriptor(int a_Fd, int a_Count)
-{
-    ReceiveSlots& receive = *m_pSlots;
-    for (int i = 0; i < a_Count; ++i)
-        receive.messages[i].msg_hdr.msg_namelen = sizeof(sockaddr_storage);
-    int received;
-    do {
-        received = recvmmsg(a_Fd, receive.messages, static_cast<unsigned>(a_Count), MSG_DONTWAIT, nullptr);
-    } while (received < 0 && errno == EINTR);
-    if (received <= 0)
-        return 0;
-
-    qint64 foreign = 0;
-    for (int i = 0; i < received; ++i) {
-        if (IsFromCamera(reinterpret_cast<const sockaddr*>(&receive.senders[i])))
-            AppendDatagram(receive.Slot(i), static_cast<qint64>(receive.messages[i].msg_len));
-        else
-            ++foreign;
-    }
-    m_ReceivedDatagrams += received - foreign;
-    if (foreign > 0)
-        m_ForeignDatagrams += foreign;
-    return received;
-}
-
-bool DataWorker::ReadOneThroughQt()
-{
-    // Qt re-enables its read notifier only after a read through the socket, and
-    // a read that finds nothing reports a temporary error: keep that quiet.
-    m_pDataSocket->blockSignals(true);
-    QHostAddress sender;
-    const qint64 bytes = m_pDataSocket->readDatagram(m_pSlots->Slot(0), ReceiveSlots::SLOT_BYTES, &sender);
-    m_pDataSocket->blockSignals(false);
-    if (bytes < 0)
-        return false;
-    if (m_pFilter->family != AF_UNSPEC
-        && !sender.isEqual(m_pFilter->address, QHostAddress::ConvertV4MappedToIPv4)) {
-        ++m_ForeignDatagrams;
-        return true;
-    }
-    ++m_ReceivedDatagrams;
-    AppendDatagram(m_pSlots->Slot(0), bytes);
-    return true;
-}
-
 qint64 DataWorker::DrainSocket(qint64 a_MaxDatagrams)
 {
-    if (!m_pDataSocket || !m_pSlots || m_pDataSocket->state() != QAbstractSocket::BoundState)
-        return 0;
-    const int fd = static_cast<int>(m_pDataSocket->socketDescriptor());
-    qint64 total = 0;
-    for (;;) {
-        while (total < a_MaxDatagrams) {
-            const int wanted = static_cast<int>(qMin<qint64>(ReceiveSlots::COUNT, a_MaxDatagrams - total));
-            const int received = ReadBatchFromDescriptor(fd, wanted);
-            total += received;
-            if (received < wanted)
-                break;
-        }
-        // Also re-arms the notifier, so whatever is left raises readyRead again.
-        if (!ReadOneThroughQt())
-            break;
-        if (++total >= a_MaxDatagrams)
-            break;
-    }
-    return total;
+    return m_Socket.Drain(a_MaxDatagrams,
+                          [this](const char* a_Data, qint64 a_Bytes) { AppendDatagram(a_Data, a_Bytes); });
 }
 
 void DataWorker::AppendDatagram(const char* a_Data, qint64 a_Bytes)
@@ -345,7 +179,9 @@ void DataWorker::AppendDatagram(const char* a_Data, qint64 a_Bytes)
     if (m_BytesInBuffer + a_Bytes >= m_BufferSize)
         FlushBatch();
     if (a_Bytes > m_BufferSize) {
+        // Counted and reported with the other losses.
         qDebug().noquote() << QStringLiteral("Buffer is %1, incoming datagram is: %2").arg(m_BufferSize).arg(a_Bytes);
+        ++m_OversizedDatagrams;
         return;
     }
     // The first datagram of a batch starts its clock.
@@ -377,8 +213,7 @@ void DataWorker::FlushBatch()
                               .arg(lostBytes));
         }
     }
-    ReportKernelDrops(false);
-    ReportForeignDatagrams(false);
+    ReportLosses(false);
     if (m_pBatchAgeTimer)
         m_pBatchAgeTimer->stop();
     emit readBufferReady(bytes);
@@ -393,7 +228,7 @@ void DataWorker::OnCollectStarting()
     Reset();
     m_DiscardedWhileStarting = 0;
     m_Discarding = true;
-    DrainSocket(GetSocketCapacityInDatagrams());
+    DrainSocket(m_Socket.GetCapacityInDatagrams());
     m_Discarding = false;
     discarded += m_DiscardedWhileStarting;
     if (discarded > 0) {
@@ -402,75 +237,33 @@ void DataWorker::OnCollectStarting()
                           .arg(discarded)
                           .arg(m_DiscardedDatagrams.load()));
     }
-    ReportForeignDatagrams(true);
+    ReportLosses(true);
     emit collectStartReady();
 }
 
 void DataWorker::DrainUntilQuiet(int a_QuietMs, int a_LimitMs)
 {
-    if (!m_pDataSocket || !m_pSlots || m_pDataSocket->state() != QAbstractSocket::BoundState)
+    if (!m_Socket.IsBound())
         return;
-    pollfd socket {};
-    socket.fd = static_cast<int>(m_pDataSocket->socketDescriptor());
-    socket.events = POLLIN;
     QElapsedTimer elapsed;
     elapsed.start();
-    const qint64 capacity = GetSocketCapacityInDatagrams();
+    const qint64 capacity = m_Socket.GetCapacityInDatagrams();
     for (;;) {
         DrainSocket(capacity);
         const qint64 left = a_LimitMs - elapsed.elapsed();
-        if (left <= 0)
-            return;
-        int ready;
-        do {
-            ready = poll(&socket, 1, static_cast<int>(qMin<qint64>(a_QuietMs, left)));
-        } while (ready < 0 && errno == EINTR);
-        if (ready <= 0)
+        if (left <= 0 || !m_Socket.WaitReadable(static_cast<int>(qMin<qint64>(a_QuietMs, left))))
             return;
     }
 }
 
-void DataWorker::UpdateKernelDrops()
+void DataWorker::ReportLosses(bool a_Force)
 {
-    if (!m_pDataSocket || m_pDataSocket->state() != QAbstractSocket::BoundState)
-        return;
-    quint32 meminfo[SK_MEMINFO_VARS] = {};
-    socklen_t length = sizeof(meminfo);
-    const int fd = static_cast<int>(m_pDataSocket->socketDescriptor());
-    if (getsockopt(fd, SOL_SOCKET, SO_MEMINFO, meminfo, &length) != 0 || length <= SK_MEMINFO_DROPS * sizeof(quint32))
-        return;
-    const quint32 drops = meminfo[SK_MEMINFO_DROPS];
-    if (drops > m_SocketDropCounter) {
-        m_DroppedDatagrams += drops - m_SocketDropCounter;
-        m_SocketDropCounter = drops;
+    m_Socket.UpdateKernelDrops();
+    const QString texts[] = {m_KernelDropReport.Take(m_Socket.GetKernelDrops(), a_Force),
+                             m_ForeignReport.Take(m_Socket.GetForeign(), a_Force),
+                             m_OversizedReport.Take(m_OversizedDatagrams.load(), a_Force)};
+    for (const QString& text : texts) {
+        if (!text.isNull())
+            emit dataLost(text);
     }
-}
-
-void DataWorker::ReportForeignDatagrams(bool a_Force)
-{
-    const qint64 foreign = m_ForeignDatagrams.load();
-    if (foreign <= m_ReportedForeign)
-        return;
-    if (!a_Force && m_SinceForeignReport.isValid() && m_SinceForeignReport.elapsed() < 1000)
-        return;
-    m_SinceForeignReport.start();
-    emit dataLost(QStringLiteral("Data ignored: %1 datagrams from addresses other than the camera's (total: %2)")
-                      .arg(foreign - m_ReportedForeign)
-                      .arg(foreign));
-    m_ReportedForeign = foreign;
-}
-
-void DataWorker::ReportKernelDrops(bool a_Force)
-{
-    UpdateKernelDrops();
-    const qint64 dropped = m_DroppedDatagrams.load();
-    if (dropped <= m_ReportedDrops)
-        return;
-    if (!a_Force && m_SinceDropReport.isValid() && m_SinceDropReport.elapsed() < 1000)
-        return;
-    m_SinceDropReport.start();
-    emit dataLost(QStringLiteral("Data lost: the data socket dropped %1 datagrams (total: %2)")
-                      .arg(dropped - m_ReportedDrops)
-                      .arg(dropped));
-    m_ReportedDrops = dropped;
 }

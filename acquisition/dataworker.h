@@ -1,10 +1,13 @@
-// The data channel: a UDP socket on the data thread that gathers the camera's
-// datagrams into a batch and hands full batches to the ReadBuffer.
+// The data channel: on the data thread, gathers the camera's datagrams from
+// the data socket into a batch and hands full (or old enough) batches to the
+// ReadBuffer, and reports what could not be kept.
 #ifndef QUORVEL_DATAWORKER_H
 #define QUORVEL_DATAWORKER_H
 
+#include "acquisition/lossreport.h"
+#include "transport/datagramsocket.h"
+
 #include <QAbstractSocket>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -12,8 +15,6 @@
 #include <memory>
 
 class QTimer;
-class QUdpSocket;
-struct mmsghdr;
 
 class DataWorker : public QObject
 {
@@ -53,6 +54,8 @@ public:
     // Datagrams that arrived between collections and were dropped when the next
     // one started (any thread may ask).
     qint64 GetDiscardedDatagrams() const;
+    // Datagrams larger than the whole batch buffer, dropped (any thread may ask).
+    qint64 GetOversizedDatagrams() const;
 
     // Closes and deletes the socket; called on the worker's own thread as the
     // thread finishes, so the socket dies where it lives.
@@ -90,61 +93,37 @@ protected:
     // Reads the datagrams pending on the socket into the batch, flushing as it
     // fills, at most a_MaxDatagrams of them; returns the number read.
     qint64 DrainSocket(qint64 a_MaxDatagrams);
-    // A bound for draining everything the socket can hold at once.
-    qint64 GetSocketCapacityInDatagrams() const;
     // Adds one datagram to the batch, flushing first when it would fill it.
     void AppendDatagram(const char* a_Data, qint64 a_Bytes);
     // Hands the batch to the ReadBuffer (if not empty), emits readBufferReady
     // with its length and empties it.
     void FlushBatch();
-    // Reports datagrams the kernel dropped since the last report; unless forced,
-    // at most once a second, so heavy loss does not flood the client.
-    void ReportKernelDrops(bool a_Force);
-    // Reads the kernel's count of datagrams dropped on the socket.
-    void UpdateKernelDrops();
-    // Reports datagrams from other senders since the last report, rate-limited
-    // like ReportKernelDrops.
-    void ReportForeignDatagrams(bool a_Force);
+    // Reports each kind of lost or ignored datagram that grew since its last
+    // report; unless forced, each at most once a second.
+    void ReportLosses(bool a_Force);
     // Drains the socket until nothing arrived for a_QuietMs, for at most a_LimitMs:
     // datagrams the camera sent just before it took a stop are still on their way.
     void DrainUntilQuiet(int a_QuietMs, int a_LimitMs);
 
-    QUdpSocket* m_pDataSocket = nullptr;
+    DatagramSocket m_Socket;
     std::unique_ptr<char[]> m_pBuffer;
     qint64 m_BytesInBuffer = 0;
     qint64 m_BufferSize = DEFAULT_BUFFER_SIZE;
 
 private:
-    struct ReceiveSlots;
-
-    void ConfigureSocket();
-    int ReadBatchFromDescriptor(int a_Fd, int a_Count);
-    bool ReadOneThroughQt();
-    bool IsFromCamera(const struct sockaddr* a_pSender) const;
-
     QString m_HostIPAddress;
-    QString m_CameraIPAddress;
     QTimer* m_pBatchAgeTimer = nullptr;   // lives on the worker's thread
     int m_MaxBatchAgeMs = 0;
-    // The camera's address in the socket's form; an empty filter takes any sender.
-    struct SenderFilter;
-    std::unique_ptr<SenderFilter> m_pFilter;
     qint64 m_DatagramsInBatch = 0;
     bool m_Discarding = false;            // while a collection starts: read and drop
     qint64 m_DiscardedWhileStarting = 0;
-    qint64 m_ReportedForeign = 0;
-    QElapsedTimer m_SinceForeignReport;
-    std::atomic<qint64> m_ForeignDatagrams {0};
     std::atomic<qint64> m_DiscardedDatagrams {0};
-    std::unique_ptr<ReceiveSlots> m_pSlots;
+    std::atomic<qint64> m_OversizedDatagrams {0};
     int m_ReceiveBufferRequest = DEFAULT_RECEIVE_BUFFER_REQUEST;
     bool m_ErrorDuringBind = false;
-    quint32 m_SocketDropCounter = 0;   // kernel's cumulative count for the current socket
-    qint64 m_ReportedDrops = 0;
-    QElapsedTimer m_SinceDropReport;
-    std::atomic<qint64> m_ReceiveBufferSize {0};
-    std::atomic<qint64> m_DroppedDatagrams {0};
-    std::atomic<qint64> m_ReceivedDatagrams {0};
+    LossReport m_KernelDropReport {"Data lost: the data socket dropped %1 datagrams (total: %2)"};
+    LossReport m_ForeignReport {"Data ignored: %1 datagrams from addresses other than the camera's (total: %2)"};
+    LossReport m_OversizedReport {"Data lost: %1 datagrams larger than the batch buffer were dropped (total: %2)"};
 };
 
 #endif

@@ -21,7 +21,6 @@ void QuorvelDataWorker::onCollectStopped()
     // is bounded in time, so a sender that does not stop cannot keep it going.
     DrainUntilQuiet(STOP_QUIET_MS, STOP_DRAIN_LIMIT_MS);
     FlushBatch();
-    ReportKernelDrops(true);
-    ReportForeignDatagrams(true);
+    ReportLosses(true);
     emit collectStopFinished();
 }

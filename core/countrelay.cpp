@@ -4,6 +4,9 @@ CountRelay::CountRelay(std::function<void(qint64)> a_Deliver)
     : QObject(nullptr)
     , m_Deliver(std::move(a_Deliver))
 {
+    // Wired once, here, before any producer thread runs; each delivery then
+    // travels as a queued signal.
+    connect(this, &CountRelay::countsPending, this, &CountRelay::Deliver, Qt::QueuedConnection);
 }
 
 void CountRelay::Add(qint64 a_Count)
@@ -12,7 +15,7 @@ void CountRelay::Add(qint64 a_Count)
     // cleared the flag either takes this count or a new one is queued for it.
     m_Pending += a_Count;
     if (!m_Queued.exchange(true))
-        QMetaObject::invokeMethod(this, [this] { Deliver(); }, Qt::QueuedConnection);
+        emit countsPending();
 }
 
 void CountRelay::Deliver()

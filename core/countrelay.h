@@ -13,6 +13,7 @@
 
 class CountRelay : public QObject
 {
+    Q_OBJECT
 public:
     // a_Deliver runs on this object's thread with the counts added since the
     // last delivery.
@@ -20,6 +21,9 @@ public:
 
     // Any thread.
     void Add(qint64 a_Count);
+
+signals:
+    void countsPending();
 
 private:
     void Deliver();
