@@ -2,14 +2,12 @@
 // flush at stop and at resize, and the hand-over to a consumer that is late.
 #include "acquisition/quorveldataworker.h"
 #include "acquisition/readbuffer.h"
-#include "camsim/virtualcamera.h"
 #include "support/testsupport.h"
 #include "test_workersrig.h"
 
 #include <gtest/gtest.h>
 
 #include <QHostAddress>
-#include <QTcpSocket>
 #include <QUdpSocket>
 
 #include <future>
@@ -17,6 +15,7 @@
 namespace {
 
 using testsupport::waitUntil;
+using testsupport::waitWithoutEvents;
 
 // Datagram i carries i in its first four bytes and i's low byte after that.
 QByteArray SequencedDatagram(quint32 a_Index, int a_Bytes)
@@ -205,18 +204,6 @@ TEST_F(DataWorkerTest, BatchThatIsNotFullIsHandedOverOnceItIsOldEnough)
     EXPECT_EQ(m_Ready.last(), 0);
 }
 
-TEST_F(DataWorkerTest, StopHandsOverTheBatchAndThenAnswers)
-{
-    StartBoundWorker();
-    StopCollection();
-    EXPECT_EQ(m_Ready, QList<qint64> {0});
-
-    SendAndWait({SequencedDatagram(0, 300), SequencedDatagram(1, 200)});
-    StopCollection();
-    EXPECT_EQ(m_Ready.last(), 500);
-    EXPECT_EQ(TakeBatch(), SequencedDatagram(0, 300) + SequencedDatagram(1, 200));
-}
-
 TEST_F(DataWorkerTest, DatagramsPendingAtStopGoIntoTheFinalBatch)
 {
     StartBoundWorker();
@@ -349,51 +336,6 @@ TEST_F(DataWorkerTest, StopReleasesThePortAndInitBindsANewOne)
     StopCollection();
     EXPECT_EQ(TakeBatch(), SequencedDatagram(7, 50));
     EXPECT_TRUE(m_Errors.isEmpty());
-}
-
-// The camera streams to the port in register 14 while COLLECT is set in
-// register 16; every datagram it sent reaches the read buffer, once.
-TEST_F(DataWorkerTest, EveryDatagramTheCameraSendsReachesTheReadBuffer)
-{
-    camsim::CameraConfig config;
-    config.address = m_Address;
-    config.rateOverride = 20000;
-    camsim::VirtualCamera camera(config);
-    QString error;
-    ASSERT_TRUE(camera.start(&error)) << error.toStdString();
-    // The camera streams to the host of its control connection.
-    QTcpSocket control;
-    ASSERT_TRUE(control.bind(QHostAddress(m_Address), 0));
-    control.connectToHost(m_Address, 20483);
-    ASSERT_TRUE(control.waitForConnected(5000));
-    ASSERT_TRUE(camera.waitForConnections(camsim::Channel::Control, 1, 5000));
-
-    StartBoundWorker();
-    // A consumer on the test thread takes each batch as it is announced.
-    qint64 takenBytes = 0;
-    int batches = 0;
-    QObject::connect(m_pRig->Get(), &DataWorker::readBufferReady, m_pRig->Context(), [&](qint64) {
-        const QByteArray batch = TakeBatch();
-        takenBytes += batch.size();
-        batches += batch.isEmpty() ? 0 : 1;
-    });
-    camera.setSystemRegister(14, m_Ports.last());
-    camera.setSystemRegister(16, 0x0003);
-    ASSERT_TRUE(camera.waitForPacketsSent(5000, 5000));
-    camera.setSystemRegister(16, 0x0001);
-    // The sender finishes the batch it is in after the stop: count once it is idle.
-    ASSERT_TRUE(camera.waitForStreamStopped(3000));
-    const qint64 sent = camera.datagramsSent();
-    ASSERT_TRUE(waitUntil([&] { return m_pRig->Get()->GetReceivedDatagrams() == sent; }, 5000));
-    StopCollection();
-    waitUntil([&] { return PendingBytes() == 0; }, 1000);
-
-    EXPECT_EQ(m_pRig->Get()->GetReceivedDatagrams(), sent);
-    EXPECT_EQ(m_pRig->Get()->GetDroppedDatagrams(), 0);
-    EXPECT_GT(batches, 1);
-    EXPECT_GT(takenBytes, sent * 100);
-    auto lock = m_pReadBuffer->AccessLock();
-    EXPECT_EQ(m_pReadBuffer->GetLostBatches(), 0);
 }
 
 } // namespace

@@ -101,22 +101,6 @@ TEST_F(StatusWorkerTest, PowerUpOfTheCameraAnnouncesEachGMAndThenIdle)
     EXPECT_EQ(m_Recorder.lines.last(), Line("", "Idle", "No Error"));
 }
 
-TEST_F(StatusWorkerTest, RecordsSplitAcrossReadsStayAligned)
-{
-    StartCamera();
-    StartWorker();
-    ASSERT_TRUE(waitUntil([&] { return m_Recorder.connected == 1; }, 5000));
-    ASSERT_TRUE(m_pCamera->waitForConnections(camsim::Channel::Status, 1, 5000));
-    // One byte per TCP segment: every record arrives in two reads.
-    m_pCamera->setStatusSplit(true, 2);
-    m_pCamera->sendStatusBytes(QByteArray::fromHex("0802" "1000" "0b03" "1005"));
-    ASSERT_TRUE(waitUntil([&] { return m_Recorder.lines.size() == 4; }, 5000));
-    EXPECT_EQ(m_Recorder.lines, (QStringList {Line("2", "Power Up", "No Error"), Line("", "Idle", "No Error"),
-                                              Line("3", "Power Up", "Incomplete Packet"), Line("5", "Idle", "No Error")}));
-    EXPECT_EQ(m_Recorder.gms, QList<int> {2});
-    EXPECT_EQ(m_Recorder.poweredUp, 2);
-}
-
 TEST_F(StatusWorkerTest, StopClosesAndInitConnectsTheSameWorkerAgain)
 {
     StartCamera();

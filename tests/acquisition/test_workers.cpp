@@ -30,6 +30,7 @@
 namespace {
 
 using testsupport::waitUntil;
+using testsupport::waitWithoutEvents;
 
 // Takes every batch it is told about, on a thread of its own, as the decoder does.
 class BatchConsumer : public QObject

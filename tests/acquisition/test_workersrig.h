@@ -9,11 +9,9 @@
 #include <QEvent>
 #include <QObject>
 
-#include <chrono>
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <thread>
 
 // Runs the functions posted to it on its own thread, in order. They travel
 // under a std::mutex; the posted event (Qt's own) only wakes the thread.
@@ -87,18 +85,5 @@ private:
     QueuedRunner m_Runner;
     QObject m_Context;
 };
-
-// Waits without processing the test thread's events: proves that a result
-// does not depend on the test thread running an event loop.
-inline bool waitWithoutEvents(const std::function<bool()>& a_Condition, int a_TimeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(a_TimeoutMs);
-    while (!a_Condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return a_Condition();
-        std::this_thread::yield();
-    }
-    return true;
-}
 
 #endif

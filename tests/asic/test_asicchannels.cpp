@@ -25,35 +25,6 @@ struct CathodeField {
 
 } // namespace
 
-TEST(ASICChannelWord, NewChannelsGiveZero)
-{
-    EXPECT_EQ(ASICAnodeChannel(1).GetDataBits(), 0);
-    EXPECT_EQ(ASICCathodeChannel(1).GetDataBits(), 0u);
-}
-
-TEST(ASICChannelWord, AnodeWorkedExampleFillsAllThirteenBits)
-{
-    ASICAnodeChannel channel(5);
-    channel.SetMasked(true);
-    channel.EnableTestCapacitor(true);
-    ASSERT_TRUE(channel.SetPositivePulseThresholdTrimStep(31));
-    ASSERT_TRUE(channel.SetNegativePulseThresholdTrimStep(31));
-    ASSERT_TRUE(channel.SetSignalToMonitor(SIGNAL_2));
-    EXPECT_EQ(channel.GetDataBits(), 0x1FFF);
-}
-
-TEST(ASICChannelWord, CathodeWorkedExample)
-{
-    ASICCathodeChannel channel(1);
-    ASSERT_TRUE(channel.SetPositivePulseThresholdTrimStep(1));
-    ASSERT_TRUE(channel.SetTimingSecondMultiThresholdTrimStep(2));
-    ASSERT_TRUE(channel.SetTimingThirdMultiThresholdTrimStep(3));
-    ASSERT_TRUE(channel.SetTimingFirstMultiThresholdTrimStep(4));
-    ASSERT_TRUE(channel.SetTimingUnipolarThresholdTrimStep(5));
-    ASSERT_TRUE(channel.SetTimingMode(TIMING_MODE_3));
-    EXPECT_EQ(channel.GetDataBits(), 0x1643204u);
-}
-
 TEST(ASICChannelWord, EachAnodeFieldMovesOnlyItsOwnBits)
 {
     const std::vector<AnodeField> fields = {

@@ -43,51 +43,14 @@ struct GlobalField {
 
 } // namespace
 
-TEST(ASICGlobalImage, DefaultASICGivesSixteenZeroBytes)
-{
-    ASIC asic;
-    EXPECT_EQ(asic.GetGlobalDataArray(), QByteArray(16, '\0'));
-}
-
-TEST(ASICGlobalImage, WorkedExamples)
-{
-    {
-        ASIC asic;
-        asic.SetCathodeTestClockType(CATHODE_TEST_CLOCK_TYPE_1);
-        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 15, 0x80 } }));
-    }
-    {
-        ASIC asic;
-        asic.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_POSITIVE_ENERGY, 1023);
-        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 0, 0x7F }, { 1, 0xE0 } }));
-    }
-    const std::pair<int, unsigned char> timeouts[] = { { 2, 0x10 }, { 4, 0x08 }, { 8, 0x18 } };
-    for (const auto& timeout : timeouts) {
-        ASIC asic;
-        ASSERT_TRUE(asic.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, timeout.first));
-        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 14, timeout.second } })) << timeout.first;
-        ASIC highGain;
-        highGain.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN);
-        ASSERT_TRUE(highGain.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, timeout.first * 4));
-        EXPECT_EQ(highGain.GetGlobalDataArray(), Image(16, { { 10, 0x40 }, { 14, timeout.second } }));
-    }
-    {
-        ASIC asic;
-        asic.SetTimeDetectRampLength(CHANNEL_TYPE_CATHODE, 3);
-        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 11, 0x01 } }));
-        asic.SetTimeDetectRampLength(CHANNEL_TYPE_CATHODE, 2);
-        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 12, 0x80 } }));
-    }
-    {
-        ASIC asic;
-        asic.SetAnodeChannelToMonitor(128);
-        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, { { 10, 0x0F }, { 11, 0xE0 }, { 13, 0x01 } }));
-    }
-}
-
 TEST(ASICGlobalImage, EachFieldAtItsExtremeMovesOnlyItsOwnBits)
 {
     const std::vector<GlobalField> fields = {
+        { "test clock 1", [](ASIC& a) { return a.SetCathodeTestClockType(CATHODE_TEST_CLOCK_TYPE_1); },
+            { { 15, 0x80 } } },
+        { "anode positive energy threshold",
+            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_POSITIVE_ENERGY, 1023); },
+            { { 0, 0x7F }, { 1, 0xE0 } } },
         { "anode test pulse edge", [](ASIC& a) { return a.SetAnodeTestPulseEdge(TEST_PULSE_EDGE_2); }, { { 0, 0x80 } } },
         { "anode negative energy threshold",
             [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_NEGATIVE_ENERGY, 1023); },
@@ -142,6 +105,8 @@ TEST(ASICGlobalImage, EachFieldAtItsExtremeMovesOnlyItsOwnBits)
         { "anode channel 1 monitored", [](ASIC& a) { return a.SetAnodeChannelToMonitor(1); }, { { 13, 0x01 } } },
         { "anode channel 2 monitored", [](ASIC& a) { return a.SetAnodeChannelToMonitor(2); },
             { { 11, 0x20 }, { 13, 0x01 } } },
+        { "anode channel 128 monitored", [](ASIC& a) { return a.SetAnodeChannelToMonitor(128); },
+            { { 10, 0x0F }, { 11, 0xE0 }, { 13, 0x01 } } },
         { "cathode channel 2 leakage generator",
             [](ASIC& a) {
                 return a.SetCathodeChannelInternalLeakageCurrentGenerator(2,
@@ -162,6 +127,10 @@ TEST(ASICGlobalImage, EachFieldAtItsExtremeMovesOnlyItsOwnBits)
             { { 11, 0x02 } } },
         { "cathode ramp length 4", [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_CATHODE, 4); },
             { { 11, 0x01 }, { 12, 0x80 } } },
+        { "cathode ramp length 3", [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_CATHODE, 3); },
+            { { 11, 0x01 } } },
+        { "cathode ramp length 2", [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_CATHODE, 2); },
+            { { 12, 0x80 } } },
         { "cathode peak detect timeout 8", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_CATHODE, 8); },
             { { 12, 0x60 } } },
         { "cathode peak detect timeout 2", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_CATHODE, 2); },
@@ -188,6 +157,28 @@ TEST(ASICGlobalImage, EachFieldAtItsExtremeMovesOnlyItsOwnBits)
         { "option 3", [](ASIC& a) { a.SetGlobalOptions(1 << 3); return true; }, { { 14, 0x80 } } },
         { "anode peak detect timeout 8", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 8); },
             { { 14, 0x18 } } },
+        { "anode peak detect timeout 4", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 4); },
+            { { 14, 0x08 } } },
+        { "anode peak detect timeout 2", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 2); },
+            { { 14, 0x10 } } },
+        { "high gain, anode peak detect timeout 32",
+            [](ASIC& a) {
+                a.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN);
+                return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 32);
+            },
+            { { 10, 0x40 }, { 14, 0x18 } } },
+        { "high gain, anode peak detect timeout 16",
+            [](ASIC& a) {
+                a.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN);
+                return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 16);
+            },
+            { { 10, 0x40 }, { 14, 0x08 } } },
+        { "high gain, anode peak detect timeout 8",
+            [](ASIC& a) {
+                a.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN);
+                return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 8);
+            },
+            { { 10, 0x40 }, { 14, 0x10 } } },
         { "anode ramp length 4", [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_ANODE, 4); },
             { { 14, 0x60 } } },
         { "anode ramp length 2 (index 1, sent low bit first)",
@@ -215,31 +206,6 @@ TEST(ASICGlobalImage, TimingValueMatchingNoEntryIsSentAsIndexZero)
     asic.AccessCathodeChannelData()->SetPeakingTime(0.0);
     asic.AccessCathodeChannelData()->SetTimeDetectRampLength(0);
     EXPECT_EQ(asic.GetGlobalDataArray(), QByteArray(16, '\0'));
-}
-
-TEST(ASICChannelImage, DefaultIsAllZero)
-{
-    ASIC asic;
-    EXPECT_EQ(asic.GetChannelDataArray(), QByteArray(215, '\0'));
-}
-
-TEST(ASICChannelImage, WorkedExamples)
-{
-    {
-        ASIC asic;
-        asic.MaskChannel(CHANNEL_TYPE_ANODE, 1, true);
-        EXPECT_EQ(asic.GetChannelDataArray(), Image(215, { { 214, 0x10 } }));
-    }
-    {
-        ASIC asic;
-        asic.MaskChannel(CHANNEL_TYPE_ANODE, 128, true);
-        EXPECT_EQ(asic.GetChannelDataArray(), Image(215, { { 1, 0x08 } }));
-    }
-    {
-        ASIC asic;
-        asic.MaskChannel(CHANNEL_TYPE_CATHODE, 1, true);
-        EXPECT_EQ(asic.GetChannelDataArray(), Image(215, { { 110, 0x10 } }));
-    }
 }
 
 TEST(ASICChannelImage, EveryChannelWordLandsInItsOwnBitsOnly)

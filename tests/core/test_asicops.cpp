@@ -1,7 +1,7 @@
 // ASIC operations through the exported functions, against the virtual camera:
 // channel selection and type checks, fan-outs over channels and GMs, deferred
 // and immediate image writes, and the images of worked examples on the wire.
-#include "tests/core/test_gmopsrig.h"
+#include "tests/support/camerarig.h"
 
 using namespace CathodeChannel;
 
@@ -37,13 +37,13 @@ int AnodeMaskBit(int a_Channel)
     return a_Channel <= 64 ? 4 + 13 * (a_Channel - 1) : 888 + 13 * (a_Channel - 65);
 }
 
-class ASICOpsTest : public GMOpsRig
+class ASICOpsTest : public CameraRig
 {
 protected:
     // Camera with four GMs, GM a_Active selected, immediate mode.
     void StartImmediate(int a_Active = 1)
     {
-        StartCamera();
+        StartSystemWithGMs();
         ASSERT_TRUE(QuorvelDll::SetActiveGM(a_Active));
         ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
     }
@@ -80,7 +80,7 @@ TEST_F(ASICOpsTest, ChannelTypeCheckComesBeforeEverythingElse)
 
 TEST_F(ASICOpsTest, ActiveChannelIsCheckedAgainstTheActiveType)
 {
-    StartCamera();
+    StartSystemWithGMs();
     ASSERT_TRUE(QuorvelDll::SetActiveGM(1));
     EXPECT_TRUE(QuorvelDll::SetActiveChannel(128));
     EXPECT_FALSE(QuorvelDll::SetActiveChannel(129));
@@ -95,45 +95,6 @@ TEST_F(ASICOpsTest, ActiveChannelIsCheckedAgainstTheActiveType)
     EXPECT_EQ(QuorvelDll::GetLastError(), "Invalid Cathode Channel, value must be between 1 and 2");
     EXPECT_FALSE(QuorvelDll::SetActiveChannel(0));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Channel number must be between 1 and 2");
-}
-
-TEST_F(ASICOpsTest, DeferredMaskWaitsForSendASICChannelData)
-{
-    StartCamera();
-    ASSERT_TRUE(QuorvelDll::SetActiveGM(3));
-    EXPECT_TRUE(QuorvelDll::MaskChannel(true));
-    EXPECT_TRUE(Masked(CHANNEL_TYPE_ANODE, 1));
-    EXPECT_FALSE(Masked(CHANNEL_TYPE_ANODE, 2));
-    EXPECT_TRUE(Sent().isEmpty());
-
-    GMOpsRig::Mark();
-    ASSERT_TRUE(QuorvelDll::SendASICChannelData()) << QuorvelDll::GetLastError();
-    const QByteArray image = Image(215, {{214, 0x10}});
-    EXPECT_EQ(Sent(), QList<QByteArray>({ImageWrite(channelRegister, 3, image)}));
-    EXPECT_EQ(m_Camera->asicImage(3, channelRegister), image);
-    EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_DEFERRED);
-
-    GMOpsRig::Mark();
-    ASSERT_TRUE(QuorvelDll::SendASICGlobalData());
-    EXPECT_EQ(Sent(), QList<QByteArray>({ImageWrite(globalRegister, 3, QByteArray(16, '\0'))}));
-}
-
-TEST_F(ASICOpsTest, ImmediateGlobalSetterWritesRegister29OncePerGM)
-{
-    StartImmediate(2);
-    EXPECT_TRUE(QuorvelDll::SetChannelGain(CHANNEL_GAIN_2));
-    const QByteArray image = Image(16, {{12, 0x02}});
-    EXPECT_EQ(Sent(), QList<QByteArray>({ImageWrite(globalRegister, 2, image)}));
-
-    ASSERT_TRUE(QuorvelDll::SetGMUpdateType(GM_UPDATE_TYPE_ALL_GMS));
-    GMOpsRig::Mark();
-    EXPECT_TRUE(QuorvelDll::SetChannelGain(CHANNEL_GAIN_2));
-    QList<QByteArray> expected;
-    for (int id : {1, 2, 3, 4})
-        expected << ImageWrite(globalRegister, id, image);
-    EXPECT_EQ(Sent(), expected);
-    EXPECT_EQ(QuorvelDll::GetActiveGM(), 2);
-    EXPECT_EQ(QuorvelDll::GetGMUpdateType(), GM_UPDATE_TYPE_ALL_GMS);
 }
 
 TEST_F(ASICOpsTest, AnodeFanOutWritesTheWholeImageOncePerChannel)
@@ -180,13 +141,13 @@ TEST_F(ASICOpsTest, CathodeFanOutChangesBothCathodesAndKeepsTheActiveChannel)
         EXPECT_EQ(mode, TIMING_MODE_3);
     }
     // Still all channels: the next setter fans out again.
-    GMOpsRig::Mark();
+    Mark();
     ASSERT_TRUE(QuorvelDll::SetCathodeChannelTimingMode(TIMING_MODE_1));
     EXPECT_EQ(Sent().size(), 2);
 
     // A fan-out in a GM pass: every channel of every GM, active channel and GM kept.
     ASSERT_TRUE(QuorvelDll::SetGMUpdateType(GM_UPDATE_TYPE_ALL_GMS));
-    GMOpsRig::Mark();
+    Mark();
     ASSERT_TRUE(QuorvelDll::EnableChannelTestCapacitor(true));
     const QList<QByteArray> sent = Sent();
     ASSERT_EQ(sent.size(), 8);
@@ -227,7 +188,7 @@ TEST_F(ASICOpsTest, GMPassFailsWhenALaterGMFailsButVisitsEveryGM)
     ASSERT_TRUE(QuorvelDll::SetTimingChannelBiPolarGain(TIMING_CHANNEL_BIPOLAR_GAIN_164MV));
     ASSERT_TRUE(QuorvelDll::SetActiveGM(3));
     ASSERT_TRUE(QuorvelDll::SetGMUpdateType(GM_UPDATE_TYPE_ALL_GMS));
-    GMOpsRig::Mark();
+    Mark();
 
     EXPECT_FALSE(QuorvelDll::SetTimingChannelBiPolarGain(TIMING_CHANNEL_BIPOLAR_GAIN_55MV));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Bipolar gain must be 63mV or 164mV when Unipolar gain is 81mV");
@@ -241,7 +202,7 @@ TEST_F(ASICOpsTest, GMPassFailsWhenALaterGMFailsButVisitsEveryGM)
     ASSERT_TRUE(QuorvelDll::SetActiveGM(1));
     ASSERT_TRUE(QuorvelDll::SetTimingChannelUnipolarGain(TIMING_CHANNEL_UNIPOLAR_GAIN_81MV));
     ASSERT_TRUE(QuorvelDll::SetGMUpdateType(GM_UPDATE_TYPE_ALL_GMS));
-    GMOpsRig::Mark();
+    Mark();
     EXPECT_FALSE(QuorvelDll::SetTimingChannelBiPolarGain(TIMING_CHANNEL_BIPOLAR_GAIN_21MV));
     EXPECT_TRUE(Sent().isEmpty());
     ASSERT_TRUE(QuorvelDll::SetActiveGM(4));
@@ -263,7 +224,7 @@ TEST_F(ASICOpsTest, CathodeLeakageGeneratorNamesItsChannelAndGoesToTheGlobalImag
     ASSERT_TRUE(QuorvelDll::GetCathodeChannelInternalLeakageCurrentGenerator(1, &generator));
     EXPECT_EQ(generator, CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_1);
 
-    GMOpsRig::Mark();
+    Mark();
     EXPECT_FALSE(QuorvelDll::SetCathodeChannelInternalLeakageCurrentGenerator(
         3, CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Invalid Cathode Channel, value must be between 1 and 2");
@@ -274,7 +235,7 @@ TEST_F(ASICOpsTest, CathodeLeakageGeneratorNamesItsChannelAndGoesToTheGlobalImag
 
 TEST_F(ASICOpsTest, GettersNameTheirChannelAndRefuseUnknownSelectors)
 {
-    StartCamera();
+    StartSystemWithGMs();
     int value = 77;
     EXPECT_FALSE(QuorvelDll::GetASICGlobalOptions(&value));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Active GM hasn't been set");
@@ -338,53 +299,10 @@ TEST_F(ASICOpsTest, GettersNameTheirChannelAndRefuseUnknownSelectors)
     EXPECT_TRUE(Sent().isEmpty());
 }
 
-TEST_F(ASICOpsTest, WorkedExampleImagesOnTheWire)
-{
-    struct Example {
-        const char* name;
-        std::function<bool()> set;
-        QByteArray image;
-    };
-    const std::vector<Example> globalExamples = {
-        {"test clock 1", [] { return QuorvelDll::SetCathodeTestClockType(CATHODE_TEST_CLOCK_TYPE_1); },
-         Image(16, {{15, 0x80}})},
-        {"positive energy threshold 1023",
-         [] { return QuorvelDll::SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_POSITIVE_ENERGY, 1023); },
-         Image(16, {{0, 0x7F}, {1, 0xE0}})},
-        {"anode peak detect timeout 8", [] { return QuorvelDll::SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 8); },
-         Image(16, {{14, 0x18}})},
-        {"cathode ramp length 3", [] { return QuorvelDll::SetTimeDetectRampLength(CHANNEL_TYPE_CATHODE, 3); },
-         Image(16, {{11, 0x01}})},
-        {"anode channel 128 monitored", [] { return QuorvelDll::SetAnodeChannelToMonitor(128); },
-         Image(16, {{10, 0x0F}, {11, 0xE0}, {13, 0x01}})},
-    };
-    // Each example starts from the defaults, on a GM of its own.
-    StartCamera({1, 2, 3, 4, 5, 6});
-    ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
-    int gm = 1;
-    for (const Example& example : globalExamples) {
-        ASSERT_TRUE(QuorvelDll::SetActiveGM(gm));
-        GMOpsRig::Mark();
-        ASSERT_TRUE(example.set()) << example.name << ": " << QuorvelDll::GetLastError();
-        EXPECT_EQ(Sent(), QList<QByteArray>({ImageWrite(globalRegister, gm, example.image)})) << example.name;
-        ++gm;
-    }
-
-    ASSERT_TRUE(QuorvelDll::SetActiveGM(gm));
-    ASSERT_TRUE(QuorvelDll::SetActiveChannel(128));
-    GMOpsRig::Mark();
-    ASSERT_TRUE(QuorvelDll::MaskChannel(true));
-    QuorvelDll::SetActiveChannelType(CHANNEL_TYPE_CATHODE);
-    ASSERT_TRUE(QuorvelDll::SetActiveChannel(1));
-    ASSERT_TRUE(QuorvelDll::MaskChannel(true));
-    EXPECT_EQ(Sent(), QList<QByteArray>({ImageWrite(channelRegister, gm, Image(215, {{1, 0x08}})),
-                                         ImageWrite(channelRegister, gm, Image(215, {{1, 0x08}, {110, 0x10}}))}));
-}
-
 TEST_F(ASICOpsTest, GMAndASICRegistersGoOutInTheirFixedOrder)
 {
     StartImmediate(2);
-    GMOpsRig::Mark();
+    Mark();
     Quorvel* controller = Quorvel::GetInstance();
     {
         GammaModules* gms = GammaModules::GetInstance();
@@ -405,7 +323,7 @@ TEST_F(ASICOpsTest, GMAndASICRegistersGoOutInTheirFixedOrder)
 
     // Deferred, the same call writes nothing.
     ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_DEFERRED));
-    GMOpsRig::Mark();
+    Mark();
     {
         GammaModules* gms = GammaModules::GetInstance();
         auto lock = gms->AccessLock();

@@ -1,7 +1,7 @@
 // Photon collection through the facade, against the virtual camera: the
 // collect bit, the packet store and its queries, the buffer sizes, and the
 // camera's ground truth of what it sent.
-#include "tests/core/test_collectionrig.h"
+#include "tests/support/camerarig.h"
 #include "tests/core/quorveltestaccess.h"
 
 #include "acquisition/collectedpackets.h"
@@ -16,7 +16,7 @@
 
 namespace {
 
-using CollectionTest = CollectionRig;
+using CollectionTest = CameraRig;
 
 TEST_F(CollectionTest, StartAndStopDriveTheCollectBitAndReportTheirTexts)
 {

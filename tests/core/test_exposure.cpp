@@ -1,7 +1,7 @@
 // What the library exposes on the host: its sockets use only the host address
 // the client gave and none of them listens, and its saves create only the
 // files the client named.
-#include "tests/core/test_collectionrig.h"
+#include "tests/support/camerarig.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,7 +66,7 @@ QList<OpenSocket> OwnInternetSockets()
     return sockets;
 }
 
-class ExposureTest : public CollectionRig
+class ExposureTest : public CameraRig
 {
 };
 

@@ -2,7 +2,7 @@
 // knobs while the library collects: dropped connections, spoiled datagrams
 // and odd status records. What the client sees, that nothing hangs, and that
 // every packet the camera delivered intact is stored exactly once.
-#include "tests/core/test_collectionrig.h"
+#include "tests/support/camerarig.h"
 
 #include "acquisition/readbuffer.h"
 #include "camsim/packetbuilder.h"
@@ -16,7 +16,7 @@
 
 namespace {
 
-class FaultInjectionTest : public CollectionRig
+class FaultInjectionTest : public CameraRig
 {
 protected:
     // Stops the stream at the camera first, so the host's final batch holds

@@ -1,15 +1,16 @@
 // Gamma module operations through the exported functions, against the virtual
 // camera: selection, deferred and immediate writes, the all-GMs pass, readings
 // and raw register access.
-#include "tests/core/test_gmopsrig.h"
+#include "tests/support/camerarig.h"
 
 #include "asic/detectorcalcs.h"
+#include "core/quorvelsysconfig.h"
 
 namespace {
 
 const char* const noGMsText = "Number of gamma modules in device yet to be determined";
 
-class GMOpsTest : public GMOpsRig
+class GMOpsTest : public CameraRig
 {
 };
 
@@ -21,7 +22,7 @@ TEST_F(GMOpsTest, SetActiveGMAcceptsOnlyDeviceGMs)
     EXPECT_EQ(QuorvelDll::GetLastError(), "Active GM hasn't been set");
     EXPECT_EQ(QuorvelDll::GetActiveGM(), -1);
 
-    StartCamera();
+    StartSystemWithGMs();
     for (int id : {0, 5, -1}) {
         EXPECT_FALSE(QuorvelDll::SetActiveGM(id)) << id;
         EXPECT_EQ(QuorvelDll::GetLastError(), "Invalid GM ID, valid range is 1 to 4");
@@ -41,7 +42,7 @@ TEST_F(GMOpsTest, SetActiveGMAcceptsOnlyDeviceGMs)
 
 TEST_F(GMOpsTest, CameraWithoutGMOneIsAddressedByItsOwnIDs)
 {
-    StartCamera({2, 3, 4});
+    StartSystemWithGMs({2, 3, 4});
     EXPECT_FALSE(QuorvelDll::SetActiveGM(1));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Invalid GM ID, valid range is 1 to 3");
     ASSERT_TRUE(QuorvelDll::SetActiveGM(4));
@@ -62,7 +63,7 @@ TEST_F(GMOpsTest, CameraWithoutGMOneIsAddressedByItsOwnIDs)
     EXPECT_EQ(QuorvelDll::GetLastError(), "GM ID out of range, valid range 1 to 3");
 
     // GM 3, last in the list but one, is untouched.
-    GMOpsRig::Mark();
+    Mark();
     ASSERT_TRUE(QuorvelDll::SetActiveGM(3));
     int delay = -1;
     ASSERT_TRUE(QuorvelDll::GetDelayTime(&delay));
@@ -71,14 +72,14 @@ TEST_F(GMOpsTest, CameraWithoutGMOneIsAddressedByItsOwnIDs)
 
 TEST_F(GMOpsTest, OperationsOnAVanishedGMFailAndTouchNothing)
 {
-    StartCamera();
+    StartSystemWithGMs();
     ASSERT_TRUE(QuorvelDll::SetActiveGM(2));
     ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
     // Stopping the system empties the device list until the camera reports its GMs again.
     ASSERT_TRUE(QuorvelDll::StopSys()) << QuorvelDll::GetLastError();
     ASSERT_EQ(QuorvelDll::GetNoOfGMs(), 0);
     EXPECT_EQ(QuorvelDll::GetActiveGM(), 2);
-    GMOpsRig::Mark();
+    Mark();
     int value = 7;
     int volts = 7;
     ChannelGain gain = CHANNEL_GAIN_UNDEFINED;
@@ -116,78 +117,18 @@ TEST_F(GMOpsTest, OperationsOnAVanishedGMFailAndTouchNothing)
     ASSERT_TRUE(QuorvelDll::StartSys()) << QuorvelDll::GetLastError();
     ASSERT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfGMs() == 4; }, 5000));
     ASSERT_TRUE(QuorvelDll::SetGMUpdateType(GM_UPDATE_TYPE_ACTIVE_GM));
-    GMOpsRig::Mark();
+    Mark();
     EXPECT_TRUE(QuorvelDll::SetDelayTime(100)) << QuorvelDll::GetLastError();
     EXPECT_EQ(Sent(), QList<QByteArray>({GMWrite(23, 2, 5)}));
 }
 
-TEST_F(GMOpsTest, DeferredSetterWaitsForSendGMData)
-{
-    StartCamera();
-    ASSERT_TRUE(QuorvelDll::SetActiveGM(2));
-    EXPECT_TRUE(QuorvelDll::SetDelayTime(100));
-    EXPECT_TRUE(QuorvelDll::SetGMOptions(7));
-    EXPECT_TRUE(QuorvelDll::SetDefaultGM(3));
-    EXPECT_TRUE(Sent().isEmpty());
-    EXPECT_EQ(m_Camera->gmRegister(2, 23), 0);
-
-    GMOpsRig::Mark();
-    ASSERT_TRUE(QuorvelDll::SendGMData());
-    EXPECT_EQ(Sent(), QList<QByteArray>({GMWrite(18, 2, 0x0E), GMWrite(20, 2, 3), GMWrite(21, 2, 0),
-                                         GMWrite(22, 2, 0), GMWrite(23, 2, 5), GMWrite(24, 2, 0)}));
-    EXPECT_EQ(m_Camera->gmRegister(2, 23), 5);
-    EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_DEFERRED);
-
-    // A later setter is deferred again.
-    GMOpsRig::Mark();
-    EXPECT_TRUE(QuorvelDll::SetDelayTime(200));
-    EXPECT_TRUE(Sent().isEmpty());
-}
-
-TEST_F(GMOpsTest, ImmediateSettersWriteTheirRegisterOnce)
-{
-    StartCamera();
-    ASSERT_TRUE(QuorvelDll::SetActiveGM(3));
-    ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
-    struct Step {
-        const char* name;
-        std::function<bool()> set;
-        QByteArray request;
-    };
-    const std::vector<Step> steps = {
-        {"options", [] { return QuorvelDll::SetGMOptions(7); }, GMWrite(18, 3, 0x0E)},
-        {"ADC1", [] { return QuorvelDll::SetGMADC1Channel(2); }, GMWrite(18, 3, 0x1E)},
-        {"ADC2", [] { return QuorvelDll::SetGMADC2Channel(2); }, GMWrite(18, 3, 0x3E)},
-        {"default GM", [] { return QuorvelDll::SetDefaultGM(4); }, GMWrite(20, 3, 4)},
-        {"readout mode", [] { return QuorvelDll::SetGMReadoutMode(GM_READOUT_MODE_SPARSIFIED); },
-         GMWrite(21, 3, 0x01)},
-        {"readout options", [] { return QuorvelDll::SetGMReadoutOptions(3); }, GMWrite(21, 3, 0x19)},
-        {"cathode mode", [] { return QuorvelDll::SetGMCathodeMode(GM_CATHODE_MODE_BIPOLAR); },
-         GMWrite(21, 3, 0x99)},
-        {"pulser frequency", [] { return QuorvelDll::SetGMPulserFrequency(GM_PULSER_FREQUENCY_1KHZ); },
-         GMWrite(22, 3, 0x01)},
-        {"pulser options", [] { return QuorvelDll::SetGMPulserOptions(3); }, GMWrite(22, 3, 0x0D)},
-        {"pulses", [] { return QuorvelDll::SetNoOfPulses(15); }, GMWrite(22, 3, 0xFD)},
-        {"delay", [] { return QuorvelDll::SetDelayTime(5100); }, GMWrite(23, 3, 0xFF)},
-        {"timestamp", [] { return QuorvelDll::SetTimestampResolution(25500); }, GMWrite(24, 3, 0xFF)},
-    };
-    for (const Step& step : steps) {
-        GMOpsRig::Mark();
-        EXPECT_TRUE(step.set()) << step.name << ": " << QuorvelDll::GetLastError();
-        EXPECT_EQ(Sent(), QList<QByteArray>({step.request})) << step.name;
-    }
-    EXPECT_EQ(m_Camera->gmRegister(3, 21), 0x99);
-    EXPECT_EQ(m_Camera->gmRegister(3, 22), 0xFD);
-    EXPECT_EQ(m_Camera->gmRegister(2, 22), 0x00);
-}
-
 TEST_F(GMOpsTest, RefusedValuesKeepTheSettingAndSendNothing)
 {
-    StartCamera();
+    StartSystemWithGMs();
     ASSERT_TRUE(QuorvelDll::SetActiveGM(1));
     ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
     ASSERT_TRUE(QuorvelDll::SetDelayTime(40));
-    GMOpsRig::Mark();
+    Mark();
 
     EXPECT_FALSE(QuorvelDll::SetDelayTime(30));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Delay Time value must be a multiple of 20");
@@ -212,7 +153,7 @@ TEST_F(GMOpsTest, RefusedValuesKeepTheSettingAndSendNothing)
 
 TEST_F(GMOpsTest, AllGMsPassFollowsTheDeviceListAndRestoresTheActiveGM)
 {
-    StartCamera({3, 1, 2});
+    StartSystemWithGMs({3, 1, 2});
     ASSERT_TRUE(QuorvelDll::SetActiveGM(1));
     ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
     ASSERT_TRUE(QuorvelDll::SetGMUpdateType(GM_UPDATE_TYPE_ALL_GMS));
@@ -225,7 +166,7 @@ TEST_F(GMOpsTest, AllGMsPassFollowsTheDeviceListAndRestoresTheActiveGM)
     // Every update type other than the active GM means all GMs; a refusal at
     // the first GM ends the pass there.
     ASSERT_TRUE(QuorvelDll::SetGMUpdateType(static_cast<GMUpdateType>(7)));
-    GMOpsRig::Mark();
+    Mark();
     EXPECT_FALSE(QuorvelDll::SetTimestampResolution(150));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Timestamp Resolution must be a multiple of 100");
     EXPECT_TRUE(Sent().isEmpty());
@@ -234,7 +175,7 @@ TEST_F(GMOpsTest, AllGMsPassFollowsTheDeviceListAndRestoresTheActiveGM)
     ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_DEFERRED));
     ASSERT_TRUE(QuorvelDll::SetDelayTime(60));
     ASSERT_TRUE(QuorvelDll::SetDefaultGM(2));
-    GMOpsRig::Mark();
+    Mark();
     ASSERT_TRUE(QuorvelDll::SendGMData());
     QList<QByteArray> expected;
     for (int id : {3, 1, 2}) {
@@ -253,7 +194,7 @@ TEST_F(GMOpsTest, AllGMsPassFollowsTheDeviceListAndRestoresTheActiveGM)
 
 TEST_F(GMOpsTest, GettersCheckTheActiveGMThenThePointer)
 {
-    StartCamera();
+    StartSystemWithGMs();
     int value = 0;
     EXPECT_FALSE(QuorvelDll::GetGMOptions(&value));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Active GM hasn't been set");
@@ -292,7 +233,7 @@ TEST_F(GMOpsTest, GettersCheckTheActiveGMThenThePointer)
 
 TEST_F(GMOpsTest, ADCReadingsAndVolts)
 {
-    StartCamera();
+    StartSystemWithGMs();
     ASSERT_TRUE(QuorvelDll::SetActiveGM(2));
     m_Camera->setAdcReading(2, 1, 0x0FFF);
     m_Camera->setAdcReading(2, 2, 0x0180);
@@ -316,7 +257,7 @@ TEST_F(GMOpsTest, ADCReadingsAndVolts)
 
 TEST_F(GMOpsTest, StatusAndFirmwareBytesAreSigned)
 {
-    StartCamera();
+    StartSystemWithGMs();
     ASSERT_TRUE(QuorvelDll::SetActiveGM(4));
     m_Camera->setGmRegister(4, 127, 0x85);
     m_Camera->setGmRegister(4, 19, 0x10);
@@ -334,13 +275,13 @@ TEST_F(GMOpsTest, StatusAndFirmwareBytesAreSigned)
 
 TEST_F(GMOpsTest, DirectRegisterAccessGuardsStatusAndRange)
 {
-    StartCamera();
+    StartSystemWithGMs();
     // No active GM: the GM byte is 0xFF.
     EXPECT_TRUE(QuorvelDll::GMRegWrite(20, 0x05));
     EXPECT_EQ(Sent(), QList<QByteArray>({GMWrite(20, 0xFF, 0x05)}));
 
     ASSERT_TRUE(QuorvelDll::SetActiveGM(2));
-    GMOpsRig::Mark();
+    Mark();
     EXPECT_TRUE(QuorvelDll::GMRegWrite(22, 0xAB));
     unsigned char value = 0;
     EXPECT_TRUE(QuorvelDll::GMRegRead(22, &value));
@@ -363,19 +304,19 @@ TEST_F(GMOpsTest, DirectRegisterAccessGuardsStatusAndRange)
 
 TEST_F(GMOpsTest, ReadModifyWriteOfAGMRegister)
 {
-    StartCamera({1, 2});
+    StartSystemWithGMs({1, 2});
     Quorvel* controller = Quorvel::GetInstance();
     EXPECT_FALSE(controller->ReloadASIC());
     EXPECT_EQ(QuorvelDll::GetLastError(), "Active GM hasn't been set");
 
     ASSERT_TRUE(QuorvelDll::SetActiveGM(2));
     m_Camera->setGmRegister(2, 18, 0x0C);
-    GMOpsRig::Mark();
+    Mark();
     ASSERT_TRUE(controller->ReloadASIC());
     EXPECT_EQ(Sent(), QList<QByteArray>({Bytes({18, 2, 0}), GMWrite(18, 2, 0x0D)}));
 
     m_Camera->setGmRegister(2, 18, 0xFC);
-    GMOpsRig::Mark();
+    Mark();
     ASSERT_TRUE(controller->UpdateGMRegister(18, 0x0F, 0x32));
     EXPECT_EQ(Sent(), QList<QByteArray>({Bytes({18, 2, 0}), GMWrite(18, 2, 0xF2)}));
     // Bits of the value outside the mask are ORed in as well.
@@ -384,21 +325,141 @@ TEST_F(GMOpsTest, ReadModifyWriteOfAGMRegister)
     // ReloadASIC over all GMs; the camera update mode plays no part.
     m_Camera->setGmRegister(1, 18, 0x20);
     ASSERT_TRUE(QuorvelDll::SetGMUpdateType(GM_UPDATE_TYPE_ALL_GMS));
-    GMOpsRig::Mark();
+    Mark();
     ASSERT_TRUE(controller->ReloadASIC());
     EXPECT_EQ(Sent(), QList<QByteArray>({Bytes({18, 1, 0}), GMWrite(18, 1, 0x21), Bytes({18, 2, 0}),
                                          GMWrite(18, 2, 0xF3)}));
     EXPECT_EQ(QuorvelDll::GetActiveGM(), 2);
 }
 
-TEST_F(GMOpsTest, RegisterNumbersOfTheGMRegisterTypes)
+// The camera update mode is the one gate of every setter: deferred, a setter
+// only changes the model and its Send writes the whole group; immediate, the
+// setter writes its own register at once. Expected bytes come from a
+// reference model given the same settings.
+TEST_F(GMOpsTest, UpdateModeDecidesBetweenWritingAtOnceAndWaitingForTheSend)
 {
+    StartSystemWithGMs();
+    ASSERT_TRUE(QuorvelDll::SetActiveGM(3));
+    EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_DEFERRED);
     Quorvel* controller = Quorvel::GetInstance();
-    const int expected[] = {18, 19, 20, 21, 22, 23, 24};
-    for (int type = 0; type < 7; ++type)
-        EXPECT_EQ(controller->GetGMRegisterNo(static_cast<GMRegisterType>(type)), expected[type]);
-    EXPECT_EQ(controller->GetGMRegisterNo(static_cast<GMRegisterType>(7)), -1);
-    EXPECT_EQ(controller->GetGMRegisterNo(static_cast<GMRegisterType>(-1)), -1);
+    // The reference starts as the device GM (its default GM came with the power-up).
+    GammaModule gm(3);
+    {
+        GammaModules* gms = GammaModules::GetInstance();
+        const auto lock = gms->AccessLock();
+        gm = *gms->GetGM(GAMMA_MODULES_TYPE_DEVICE, 3);
+    }
+    ASIC& asic = *gm.AccessASIC();
+    QuorvelSysConfig system;
+
+    const auto gmImage = [&](int a_Register) {
+        switch (a_Register) {
+        case 18: return GMWrite(18, 3, gm.GetControlData());
+        case 20: return GMWrite(20, 3, gm.GetDefaultGM());
+        case 21: return GMWrite(21, 3, gm.GetGMASICModeData());
+        case 22: return GMWrite(22, 3, gm.GetGMPulserModeData());
+        case 23: return GMWrite(23, 3, gm.GetDelayTimeData());
+        case 29: return ImageWrite(29, 3, asic.GetGlobalDataArray());
+        case 30: return ImageWrite(30, 3, asic.GetChannelDataArray());
+        default: return GMWrite(24, 3, gm.GetTimeStampResolutionData());
+        }
+    };
+    const auto gmGroup = [&] {
+        QList<QByteArray> writes;
+        for (int reg : {18, 20, 21, 22, 23, 24})
+            writes << gmImage(reg);
+        return writes;
+    };
+    // The system runs: its power bit stays set in every image written.
+    const auto systemImage = [&] {
+        QByteArray image = Bytes({0x90}) + system.GetDataArray();
+        image[2] = static_cast<char>(image[2] | 0x01);
+        return QList<QByteArray>({image});
+    };
+    const auto sendGM = [] { return QuorvelDll::SendGMData(); };
+
+    struct Row {
+        const char* name;
+        std::function<bool()> set;          // through the library
+        std::function<void()> setReference; // the same on the reference
+        std::function<QList<QByteArray>()> immediate;
+        std::function<bool()> send;
+        std::function<QList<QByteArray>()> sent;
+    };
+    const std::vector<Row> rows = {
+        {"options", [] { return QuorvelDll::SetGMOptions(7); }, [&] { gm.SetOptions(7); },
+         [&] { return QList<QByteArray>({gmImage(18)}); }, sendGM, gmGroup},
+        {"ADC1", [] { return QuorvelDll::SetGMADC1Channel(2); }, [&] { gm.SetADC1Channel(2); },
+         [&] { return QList<QByteArray>({gmImage(18)}); }, sendGM, gmGroup},
+        {"ADC2", [] { return QuorvelDll::SetGMADC2Channel(2); }, [&] { gm.SetADC2Channel(2); },
+         [&] { return QList<QByteArray>({gmImage(18)}); }, sendGM, gmGroup},
+        {"default GM", [] { return QuorvelDll::SetDefaultGM(4); }, [&] { gm.SetDefaultGM(4); },
+         [&] { return QList<QByteArray>({gmImage(20)}); }, sendGM, gmGroup},
+        {"readout mode", [] { return QuorvelDll::SetGMReadoutMode(GM_READOUT_MODE_SPARSIFIED); },
+         [&] { gm.SetReadoutMode(GM_READOUT_MODE_SPARSIFIED); }, [&] { return QList<QByteArray>({gmImage(21)}); },
+         sendGM, gmGroup},
+        {"readout options", [] { return QuorvelDll::SetGMReadoutOptions(3); }, [&] { gm.SetReadoutOptions(3); },
+         [&] { return QList<QByteArray>({gmImage(21)}); }, sendGM, gmGroup},
+        {"cathode mode", [] { return QuorvelDll::SetGMCathodeMode(GM_CATHODE_MODE_BIPOLAR); },
+         [&] { gm.SetCathodeMode(GM_CATHODE_MODE_BIPOLAR); }, [&] { return QList<QByteArray>({gmImage(21)}); },
+         sendGM, gmGroup},
+        {"pulser frequency", [] { return QuorvelDll::SetGMPulserFrequency(GM_PULSER_FREQUENCY_1KHZ); },
+         [&] { gm.SetPulserFrequency(GM_PULSER_FREQUENCY_1KHZ); }, [&] { return QList<QByteArray>({gmImage(22)}); },
+         sendGM, gmGroup},
+        {"pulser options", [] { return QuorvelDll::SetGMPulserOptions(3); }, [&] { gm.SetPulserOptions(3); },
+         [&] { return QList<QByteArray>({gmImage(22)}); }, sendGM, gmGroup},
+        {"pulses", [] { return QuorvelDll::SetNoOfPulses(15); }, [&] { gm.SetNoOfPulses(15); },
+         [&] { return QList<QByteArray>({gmImage(22)}); }, sendGM, gmGroup},
+        {"delay", [] { return QuorvelDll::SetDelayTime(5100); }, [&] { gm.SetDelayTime(5100); },
+         [&] { return QList<QByteArray>({gmImage(23)}); }, sendGM, gmGroup},
+        {"timestamp", [] { return QuorvelDll::SetTimestampResolution(25500); }, [&] { gm.SetTimestampResolution(25500); },
+         [&] { return QList<QByteArray>({gmImage(24)}); }, sendGM, gmGroup},
+        {"channel gain", [] { return QuorvelDll::SetChannelGain(CHANNEL_GAIN_2); },
+         [&] { asic.SetChannelGain(CHANNEL_GAIN_2); }, [&] { return QList<QByteArray>({gmImage(29)}); },
+         [] { return QuorvelDll::SendASICGlobalData(); }, [&] { return QList<QByteArray>({gmImage(29)}); }},
+        {"mask", [] { return QuorvelDll::MaskChannel(true); }, [&] { asic.MaskChannel(CHANNEL_TYPE_ANODE, 1, true); },
+         [&] { return QList<QByteArray>({gmImage(30)}); }, [] { return QuorvelDll::SendASICChannelData(); },
+         [&] { return QList<QByteArray>({gmImage(30)}); }},
+        {"debug mode", [] { return QuorvelDll::SetDebugMode(true); }, [&] { system.SetDebugMode(true); },
+         systemImage, [] { return QuorvelDll::SendGBEControlData(); },
+         [&] { return QList<QByteArray>({Bytes({0x8F, 0x90, 0x00})}) + systemImage(); }},
+        {"token", [] { return QuorvelDll::SetSysTokenType(SYS_TOKEN_TYPE_2); },
+         [&] { system.SetTokenType(SYS_TOKEN_TYPE_2); }, systemImage, [] { return QuorvelDll::SendGBEControlData(); },
+         [&] { return QList<QByteArray>({Bytes({0x8F, 0x90, 0x00})}) + systemImage(); }},
+        {"multiplexer", [] { return QuorvelDll::SetMBMultiplexerAddressType(MB_MULTIPLEXER_ADDR_TYPE_3); },
+         [&] { system.SetMBMultiplexerAddressType(MB_MULTIPLEXER_ADDR_TYPE_3); }, systemImage,
+         [] { return QuorvelDll::SendGBEControlData(); },
+         [&] { return QList<QByteArray>({Bytes({0x8F, 0x90, 0x00})}) + systemImage(); }},
+        {"clock", [=] { return controller->SetSysClockSpeed(SYS_CLOCK_SPEED_4); },
+         [&] { system.SetSysClockSpeed(SYS_CLOCK_SPEED_4); }, systemImage,
+         [] { return QuorvelDll::SendGBEControlData(); },
+         [&] { return QList<QByteArray>({Bytes({0x8F, 0x90, 0x00})}) + systemImage(); }},
+        {"bias", [=] { return controller->SetBiasVoltage(100); }, [&] { system.SetBiasVoltage(100); },
+         [&] { return QList<QByteArray>({Bytes({0x8F, 0x90, 0x51})}); }, [] { return QuorvelDll::SendGBEControlData(); },
+         [&] { return QList<QByteArray>({Bytes({0x8F, 0x90, 0x51})}) + systemImage(); }},
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_DEFERRED));
+        Mark();
+        ASSERT_TRUE(row.set()) << row.name << ": " << QuorvelDll::GetLastError();
+        row.setReference();
+        EXPECT_TRUE(Sent().isEmpty()) << row.name;
+        ASSERT_TRUE(row.send()) << row.name << ": " << QuorvelDll::GetLastError();
+        EXPECT_EQ(Sent(), row.sent()) << row.name;
+        EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_DEFERRED) << row.name;
+
+        ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
+        Mark();
+        ASSERT_TRUE(row.set()) << row.name << ": " << QuorvelDll::GetLastError();
+        EXPECT_EQ(Sent(), row.immediate()) << row.name;
+    }
+    // The camera holds the reference's images; the other GMs were not touched.
+    for (int reg : {18, 20, 21, 22, 23, 24})
+        EXPECT_EQ(m_Camera->gmRegister(3, reg), static_cast<unsigned char>(gmImage(reg).at(2))) << reg;
+    EXPECT_EQ(m_Camera->asicImage(3, 29), asic.GetGlobalDataArray());
+    EXPECT_EQ(m_Camera->asicImage(3, 30), asic.GetChannelDataArray());
+    EXPECT_EQ(m_Camera->gmRegister(2, 22), 0x00);
+    EXPECT_EQ(m_Camera->hvCommands().last(), 0x9051);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Bringing the link up and down through the facade, against the virtual
 // camera: the wire sequence, the callbacks, failures, and the GMs that power up.
-#include "tests/core/test_collectionrig.h"
+#include "tests/support/camerarig.h"
 #include "tests/core/quorveltestaccess.h"
 
 #include "acquisition/statusworker.h"
@@ -15,7 +15,7 @@
 
 namespace {
 
-class InitTest : public CollectionRig
+class InitTest : public CameraRig
 {
 protected:
     // The port named in the "Data Socket Port: %1" text, or 0.

@@ -1,10 +1,7 @@
 // The controller frame: life cycle, last error, callbacks, and the register
 // operations over real sockets with the virtual camera as the peer.
 #include "core/quorvel.h"
-#include "tests/core/quorveltestaccess.h"
-
-#include "camsim/virtualcamera.h"
-#include "support/testsupport.h"
+#include "tests/support/camerarig.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -19,37 +16,16 @@ void recordB(const char* a_Text) { g_Texts.append(QStringLiteral("B:") + QString
 void recordProgress(int a_Value) { g_Progress.append(a_Value); }
 void recordCompletion() { ++g_Completions; }
 
-QByteArray bytes(std::initializer_list<int> a_Values)
-{
-    QByteArray result;
-    for (int v : a_Values)
-        result.append(static_cast<char>(v));
-    return result;
-}
-
-class QuorvelTest : public ::testing::Test
+class QuorvelTest : public CameraRig
 {
 protected:
     void SetUp() override
     {
-        Quorvel::DeleteInstance();
+        CameraRig::SetUp();
         g_Texts.clear();
         g_Progress.clear();
         g_Completions = 0;
     }
-    void TearDown() override { Quorvel::DeleteInstance(); }
-
-    void ConnectCamera()
-    {
-        camsim::CameraConfig config;
-        config.address = testsupport::testLoopbackAddress();
-        m_Camera.reset(new camsim::VirtualCamera(config));
-        QString error;
-        ASSERT_TRUE(m_Camera->start(&error)) << error.toStdString();
-        ASSERT_TRUE(QuorvelTestAccess::ConnectTo(config.address)) << Quorvel::GetInstance()->GetLastError();
-    }
-
-    std::unique_ptr<camsim::VirtualCamera> m_Camera;
 };
 
 TEST_F(QuorvelTest, DeleteInstanceIsSafeTwiceAndTheNextControllerStartsFresh)
@@ -111,7 +87,7 @@ TEST_F(QuorvelTest, CallbacksAreReplacedAndSwitchedOff)
 
 TEST_F(QuorvelTest, LastErrorSurvivesALaterSuccess)
 {
-    ConnectCamera();
+    ConnectController();
     Quorvel* controller = Quorvel::GetInstance();
     EXPECT_EQ(controller->GetLastError(), "");
     unsigned char msb = 0;
@@ -124,12 +100,12 @@ TEST_F(QuorvelTest, LastErrorSurvivesALaterSuccess)
     EXPECT_EQ(lsb, 0x34);
     EXPECT_EQ(controller->GetLastError(), "MSB and LSB pointer arguments must point to objects");
     ASSERT_TRUE(m_Camera->waitForRequests(2, 2000));
-    EXPECT_EQ(m_Camera->requests(), QList<QByteArray>({bytes({0x8E, 0x12, 0x34}), bytes({0x0E, 0x00, 0x00})}));
+    EXPECT_EQ(m_Camera->requests(), QList<QByteArray>({Bytes({0x8E, 0x12, 0x34}), Bytes({0x0E, 0x00, 0x00})}));
 }
 
 TEST_F(QuorvelTest, RegisterNumbersOutsideSevenBitsAreRefusedAndNothingIsSent)
 {
-    ConnectCamera();
+    ConnectController();
     Quorvel* controller = Quorvel::GetInstance();
     unsigned char msb = 7;
     unsigned char lsb = 7;
@@ -145,13 +121,13 @@ TEST_F(QuorvelTest, RegisterNumbersOutsideSevenBitsAreRefusedAndNothingIsSent)
     EXPECT_TRUE(controller->RegDirectWrite(0, 0xAB, 0xCD));
     EXPECT_TRUE(controller->RegDirectRead(127, &msb, &lsb));
     ASSERT_TRUE(m_Camera->waitForRequests(2, 2000));
-    EXPECT_EQ(m_Camera->requests(), QList<QByteArray>({bytes({0x80, 0xAB, 0xCD}), bytes({0x7F, 0x00, 0x00})}));
+    EXPECT_EQ(m_Camera->requests(), QList<QByteArray>({Bytes({0x80, 0xAB, 0xCD}), Bytes({0x7F, 0x00, 0x00})}));
     EXPECT_EQ(m_Camera->systemRegister(16), 0);
 }
 
 TEST_F(QuorvelTest, DirectReadStoresZeroForMissingReplyBytes)
 {
-    ConnectCamera();
+    ConnectController();
     Quorvel* controller = Quorvel::GetInstance();
     m_Camera->setSystemRegister(14, 0x1234);
     m_Camera->setReplyFault(camsim::ReplyFault::EchoOnly, 0, 1);
@@ -184,7 +160,7 @@ TEST_F(QuorvelTest, GBEFirmwareVersionIsASignedByte)
     EXPECT_FALSE(controller->GetGBEFirmwareVersion(&version));
     EXPECT_EQ(controller->GetLastError(), "System has not been initialized yet");
 
-    ConnectCamera();
+    ConnectController();
     controller->RegDirectRead(300, nullptr, nullptr);
     EXPECT_FALSE(controller->GetGBEFirmwareVersion(nullptr));
     EXPECT_EQ(controller->GetLastError(), "MSB and LSB pointer arguments must point to objects");
@@ -201,22 +177,6 @@ TEST_F(QuorvelTest, GBEFirmwareVersionIsASignedByte)
     m_Camera->setReplyFault(camsim::ReplyFault::Short, 0, 1);
     EXPECT_TRUE(controller->GetGBEFirmwareVersion(&version));
     EXPECT_EQ(version, 0);
-}
-
-TEST_F(QuorvelTest, DiagnosticSequencesSendTheirRequests)
-{
-    ConnectCamera();
-    Quorvel* controller = Quorvel::GetInstance();
-    controller->DoSimTest();
-    const QByteArray expected = bytes({0x82, 0x22, 0x11, 0x83, 0x01, 0x33, 0x89, 0x55, 0x44, 0x84, 0x8A, 0xAA,
-                                       0x85, 0x8B, 0xBB, 0x86, 0x8C, 0xCC, 0x87, 0x8D, 0xDD, 0x88, 0x2E, 0xEE,
-                                       0x8A, 0x00, 0x64, 0x81, 0x39, 0xBF});
-    ASSERT_TRUE(testsupport::waitUntil([&] { return m_Camera->receivedBytes(camsim::Channel::Simulator).size() >= expected.size(); }, 2000));
-    EXPECT_EQ(m_Camera->receivedBytes(camsim::Channel::Simulator), expected);
-
-    controller->IncorrectRegisterTest();
-    ASSERT_TRUE(m_Camera->waitForRequests(1, 2000));
-    EXPECT_EQ(m_Camera->requests(), QList<QByteArray>({bytes({0x11})}));
 }
 
 } // namespace

@@ -14,20 +14,6 @@ QByteArray bytes(std::initializer_list<int> a_Values)
     return result;
 }
 
-TEST(QuorvelSysConfig, DefaultsGiveAnEmptyImage)
-{
-    QuorvelSysConfig config;
-    EXPECT_FALSE(config.IsDebugModeActive());
-    EXPECT_EQ(config.GetMBMultiplexerAddress(), MB_MULTIPLEXER_ADDR_TYPE_0);
-    EXPECT_EQ(config.GetPacketTransferRate(), 1000);
-    EXPECT_EQ(config.GetBiasVoltage(), 0);
-    EXPECT_EQ(config.GetSysClockSpeed(), SYS_CLOCK_SPEED_1);
-    EXPECT_EQ(config.GetTokenType(), SYS_TOKEN_TYPE_1);
-    EXPECT_EQ(config.GetPixelMappingMode(), PIXEL_MAPPING_MODE_LOCAL);
-    EXPECT_EQ(config.GetDataArray(), bytes({0x00, 0x00}));
-    EXPECT_TRUE(config.GetLastError().isEmpty());
-}
-
 TEST(QuorvelSysConfig, PacketTransferRateMustBeAWholeThousandInRange)
 {
     QuorvelSysConfig config;

@@ -1,7 +1,6 @@
 // Saving the configuration file through the controller, and the load's checks
-// that come before the camera: exact header bytes, GMs in ID order, the file's
-// end without packets, packets that read back, and failures that keep the
-// previous file.
+// that come before the camera: GMs in ID order, the suffix, and failures that
+// keep the previous file.
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -26,14 +25,6 @@ std::vector<std::string> toolbarTexts;
 void recordToolbar(const char* a_Text)
 {
     toolbarTexts.emplace_back(a_Text);
-}
-
-QByteArray bytes(std::initializer_list<int> a_Values)
-{
-    QByteArray result;
-    for (int value : a_Values)
-        result.append(static_cast<char>(value));
-    return result;
 }
 
 // Files may grow to a_Bytes only, while it lives; a write beyond fails with EFBIG.
@@ -68,33 +59,6 @@ protected:
 
 } // namespace
 
-TEST_F(ConfigurationWriterTest, FileStartsWithTheHeaderAndEndsAfterTheLastCathodeChannel)
-{
-    QuorvelDll::SetCameraIPAddress("10.1.2.3");
-    const QString path = tempPath("header.dat");
-    setDeviceGMs({1, 2, 3, 4});
-    {
-        GammaModules* gms = GammaModules::GetInstance();
-        const auto lock = gms->AccessLock();
-        ASSERT_TRUE(gms->GetGM(GAMMA_MODULES_TYPE_DEVICE, 4)->AccessASIC()->SetCathodeChannelInternalLeakageCurrentGenerator(
-            2, CathodeChannel::CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2));
-    }
-    ASSERT_TRUE(QuorvelDll::SaveConfiguration(path.toUtf8().constData()));
-    const QByteArray withGMs = readFile(path);
-    EXPECT_EQ(withGMs.left(29), bytes({0x00, 0x00, 0xBE, 0xEF, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x0F,
-                                       0x00, 0x00, 0x00, 0x09, '1', '0', '.', '1', '.', '2', '.', '3', 0x00,
-                                       0x00, 0x00, 0x00, 0x01}));
-    // Debug mode, multiplexer type, rate 1000, token type 1, local pixel mapping; four GMs.
-    EXPECT_EQ(withGMs.mid(29, 21), bytes({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0xE8, 0x00, 0x00, 0x00,
-                                          0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x04}));
-    ASSERT_EQ(withGMs.size(), 46 + 4 + 4 * V6_GM_RECORD_SIZE);
-    // The last int is the leakage generator of GM 4's second cathode channel.
-    EXPECT_EQ(intAt(withGMs, withGMs.size() - 4), 2);
-    ParsedConfiguration config;
-    ASSERT_TRUE(parse(withGMs, &config));
-    EXPECT_FALSE(config.m_Packets.m_Present);
-}
-
 TEST_F(ConfigurationWriterTest, GMsAreWrittenOnceEachInIDOrder)
 {
     setDeviceGMs({3, 1, 4, 2});
@@ -113,45 +77,6 @@ TEST_F(ConfigurationWriterTest, GMsAreWrittenOnceEachInIDOrder)
         EXPECT_EQ(config.m_GMs[static_cast<size_t>(k - 1)].m_ID, k);
         EXPECT_EQ(config.m_GMs[static_cast<size_t>(k - 1)].m_DelayTime, 20 * k);
     }
-}
-
-TEST_F(ConfigurationWriterTest, PacketsAreSavedWithTheConfigurationAndReadBack)
-{
-    fillStore(40, 5);
-    setDeviceGMs({1});
-    {
-        CollectedPackets* store = CollectedPackets::GetInstance();
-        const auto lock = store->AccessLock();
-        ASSERT_TRUE(store->AddPacket(9, 0xFFFF, 0xFF, nullptr, 0));
-    }
-    const QString path = tempPath("packets.dat");
-    ASSERT_TRUE(Quorvel::GetInstance()->SaveCurrentData(path));
-    ParsedConfiguration config;
-    ASSERT_TRUE(parse(readFile(path), &config));
-    ASSERT_TRUE(config.m_Packets.m_Present);
-    ASSERT_EQ(config.m_Packets.m_Packets.size(), 41u);
-
-    CollectedPackets* store = CollectedPackets::GetInstance();
-    const auto lock = store->AccessLock();
-    size_t photonIndex = 0;
-    for (int index = 0; index < store->GetSize(); ++index) {
-        const Packet* packet = store->GetPacket(index);
-        const ParsedPacket& read = config.m_Packets.m_Packets[static_cast<size_t>(index)];
-        ASSERT_EQ(read.m_GMID, packet->m_GMID);
-        ASSERT_EQ(read.m_HeaderWord, packet->m_HeaderWord);
-        ASSERT_EQ(read.m_HeaderByte, packet->m_HeaderByte);
-        ASSERT_EQ(read.m_NoOfPhotons, packet->GetNoOfPhotons());
-        for (const Photon& photon : *packet) {
-            const Photon& readPhoton = config.m_Packets.m_Photons[photonIndex++];
-            ASSERT_EQ(readPhoton.m_Pixel, photon.m_Pixel);
-            ASSERT_EQ(readPhoton.m_Energy, photon.m_Energy);
-            ASSERT_EQ(readPhoton.m_PositiveEnergy, photon.m_PositiveEnergy);
-            ASSERT_EQ(readPhoton.m_TimeDetect, photon.m_TimeDetect);
-            ASSERT_EQ(readPhoton.m_PositiveTimeDetect, photon.m_PositiveTimeDetect);
-        }
-    }
-    EXPECT_EQ(photonIndex, config.m_Packets.m_Photons.size());
-    store->Clear();
 }
 
 TEST_F(ConfigurationWriterTest, SuffixIsCheckedCaseSensitivelyBySavingAndLoading)

@@ -1,83 +1,35 @@
 // Loading configuration files into the virtual camera: every format version,
 // files with fewer GMs than the camera, save and load of a whole
 // configuration with its packets, and loads that must fail cleanly.
-#include <QFile>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "acquisition/collectedpackets.h"
-#include "camsim/virtualcamera.h"
-#include "core/quorvel.h"
-#include "gammamodule/gammamodules.h"
-#include "quorveldll.h"
-#include "support/testsupport.h"
 #include "tests/files/filetestsupport.h"
+#include "tests/support/camerarig.h"
 
 using namespace filetest;
 
 namespace {
 
-constexpr int waitMs = 3000;
+// The library's own wait for the camera in these tests.
+constexpr int loadWaitMs = 3000;
 
-std::vector<std::string> sysTexts;
-std::vector<std::string> toolbarTexts;
-camsim::VirtualCamera* cameraToDrop = nullptr;
-
-void recordSys(const char* a_Text)
-{
-    sysTexts.emplace_back(a_Text);
-    // The GM count text comes right before the GM registers are written.
-    if (cameraToDrop && std::string(a_Text).rfind("No of GM's loaded", 0) == 0)
-        cameraToDrop->closeConnection(camsim::Channel::Control);
-}
-
-void recordToolbar(const char* a_Text)
-{
-    toolbarTexts.emplace_back(a_Text);
-}
-
-class LoadConfigurationTest : public ::testing::Test
+class LoadConfigurationTest : public CameraRig
 {
 protected:
-    void SetUp() override
-    {
-        QuorvelDll::Close();
-        sysTexts.clear();
-        toolbarTexts.clear();
-        cameraToDrop = nullptr;
-        m_Address = testsupport::testLoopbackAddress();
-    }
-
-    void TearDown() override
-    {
-        cameraToDrop = nullptr;
-        QuorvelDll::Close();
-        m_Camera.reset();
-    }
-
-    void StartCamera(const QVector<int>& a_GMIDs = {1, 2, 3, 4})
-    {
-        camsim::CameraConfig config;
-        config.address = m_Address;
-        config.gmIds = a_GMIDs;
-        m_Camera.reset(new camsim::VirtualCamera(config));
-        QString error;
-        ASSERT_TRUE(m_Camera->start(&error)) << error.toStdString();
-    }
-
     void PrepareClient()
     {
-        const std::string address = m_Address.toStdString();
-        QuorvelDll::SetHostIPAddress(address.c_str());
-        QuorvelDll::SetCameraIPAddress(address.c_str());
-        QuorvelDll::SetSysStatusFunction(recordSys);
-        QuorvelDll::SetToolbarStatusFunction(recordToolbar);
-        Quorvel::GetInstance()->SetWaitTimeout(waitMs);
+        CameraRig::PrepareClient();
+        Quorvel::GetInstance()->SetWaitTimeout(loadWaitMs);
+    }
+
+    // Drops the control connection right before the GM registers are written
+    // (the GM count text comes just before them).
+    void DropTheCameraBeforeTheGMWrites()
+    {
+        camsim::VirtualCamera* camera = m_Camera.get();
+        OnSysText() = [camera](const std::string& a_Text) {
+            if (a_Text.rfind("No of GM's loaded", 0) == 0)
+                camera->closeConnection(camsim::Channel::Control);
+        };
     }
 
     // A copy of a hand-made file that names this test's camera.
@@ -114,8 +66,6 @@ protected:
         }
     }
 
-    QString m_Address;
-    std::unique_ptr<camsim::VirtualCamera> m_Camera;
 };
 
 } // namespace
@@ -129,11 +79,11 @@ TEST_F(LoadConfigurationTest, EveryFormatVersionLoadsIntoTheCamera)
                                    SYS_TOKEN_TYPE_1, SYS_TOKEN_TYPE_2, SYS_TOKEN_TYPE_2};
     for (int version = 1; version <= 6; ++version) {
         SCOPED_TRACE(version);
-        toolbarTexts.clear();
+        ToolbarTexts().clear();
         const QString path = FileForCamera(QStringLiteral("configuration_v%1.dat").arg(version).toUtf8().constData());
         ASSERT_TRUE(Load(path)) << QuorvelDll::GetLastError();
-        EXPECT_EQ(toolbarTexts.front(), "Loading configuration ...");
-        EXPECT_EQ(toolbarTexts.back(), "Configuration loaded");
+        EXPECT_EQ(ToolbarTexts().front(), "Loading configuration ...");
+        EXPECT_EQ(ToolbarTexts().back(), "Configuration loaded");
         EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_DEFERRED);
         EXPECT_EQ(QuorvelDll::GetPacketTransferRate(), rates[version - 1]);
         EXPECT_EQ(QuorvelDll::GetSysTokenType(), tokens[version - 1]);
@@ -169,9 +119,9 @@ TEST_F(LoadConfigurationTest, FewerGMsThanTheCameraGoToTheLoadedGMs)
     ASSERT_NO_FATAL_FAILURE(StartCamera());
     PrepareClient();
     ASSERT_TRUE(Load(FileForCamera("configuration_v6_three_gms.dat"))) << QuorvelDll::GetLastError();
-    EXPECT_NE(std::find(sysTexts.begin(), sysTexts.end(),
+    EXPECT_NE(std::find(SysTexts().begin(), SysTexts().end(),
                         "No of GM's loaded: 3, No of GM's in device: 4, use CopyLoadedGMToGM() to set up GMs"),
-              sysTexts.end());
+              SysTexts().end());
     EXPECT_EQ(QuorvelDll::GetNoOfLoadedGMs(), 3);
     for (int id = 1; id <= 4; ++id)
         EXPECT_EQ(DelayTimeOf(id), 0);
@@ -191,7 +141,7 @@ TEST_F(LoadConfigurationTest, FewerGMsThanTheCameraGoToTheLoadedGMs)
 
     ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
     EXPECT_TRUE(QuorvelDll::CopyLoadedGMToGM(3, 2)) << QuorvelDll::GetLastError();
-    EXPECT_TRUE(testsupport::waitUntil([this] { return m_Camera->gmRegister(2, 23) == 15; }, waitMs));
+    EXPECT_TRUE(testsupport::waitUntil([this] { return m_Camera->gmRegister(2, 23) == 15; }, loadWaitMs));
 
     // The next load starts with no loaded GMs.
     QuorvelDll::Disconnect();
@@ -205,11 +155,11 @@ TEST_F(LoadConfigurationTest, FewerGMsThanTheCameraGoToTheLoadedGMs)
 // back, and the whole configuration with its packets survives byte for byte.
 TEST_F(LoadConfigurationTest, SavedConfigurationAndPacketsLoadBackOntoTheirOwnGMs)
 {
-    ASSERT_NO_FATAL_FAILURE(StartCamera({3, 1, 4, 2}));
+    ASSERT_NO_FATAL_FAILURE(StartCameraWithGMs({3, 1, 4, 2}));
     PrepareClient();
     ASSERT_TRUE(QuorvelDll::Initialize()) << QuorvelDll::GetLastError();
     ASSERT_TRUE(QuorvelDll::StartSys()) << QuorvelDll::GetLastError();
-    ASSERT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfGMs() == 4; }, waitMs));
+    ASSERT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfGMs() == 4; }, loadWaitMs));
     for (int id = 1; id <= 4; ++id) {
         ASSERT_TRUE(QuorvelDll::SetActiveGM(id));
         ASSERT_TRUE(QuorvelDll::SetDelayTime(20 * id));
@@ -221,6 +171,11 @@ TEST_F(LoadConfigurationTest, SavedConfigurationAndPacketsLoadBackOntoTheirOwnGM
     ASSERT_TRUE(QuorvelDll::SetPacketTransferRate(20000));
     ASSERT_TRUE(QuorvelDll::SetSysTokenType(SYS_TOKEN_TYPE_2));
     fillStore(25, 6);
+    {
+        CollectedPackets* store = CollectedPackets::GetInstance();
+        const auto lock = store->AccessLock();
+        ASSERT_TRUE(store->AddPacket(9, 0xFFFF, 0xFF, nullptr, 0));
+    }
     const QString saved = tempPath(m_Address + "_saved.dat");
     ASSERT_TRUE(QuorvelDll::SaveConfiguration(saved.toUtf8().constData())) << QuorvelDll::GetLastError();
     QuorvelDll::Close();
@@ -234,7 +189,7 @@ TEST_F(LoadConfigurationTest, SavedConfigurationAndPacketsLoadBackOntoTheirOwnGM
         EXPECT_EQ(trim, id);
     }
     EXPECT_EQ(QuorvelDll::GetPacketTransferRate(), 20000);
-    EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), 25);
+    EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), 26);
     ExpectCameraHoldsTheModel();
 
     const QString again = tempPath(m_Address + "_again.dat");
@@ -252,7 +207,7 @@ TEST_F(LoadConfigurationTest, PixelMappingModeOfTheFileReachesTheDecoder)
     ASSERT_TRUE(Load(FileForCamera("configuration_v6.dat"))) << QuorvelDll::GetLastError();
     ASSERT_EQ(QuorvelDll::GetPixelMappingMode(), PIXEL_MAPPING_MODE_GLOBAL);
     ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
-    ASSERT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfCollectedPackets() >= 40; }, waitMs));
+    ASSERT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfCollectedPackets() >= 40; }, loadWaitMs));
     ASSERT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
 
     int lowerHalfPhotons = 0;
@@ -289,7 +244,7 @@ TEST_F(LoadConfigurationTest, CorruptFileFailsBeforeTheCameraIsTouched)
     EXPECT_FALSE(Load(path));
     EXPECT_EQ(QuorvelDll::GetLastError(),
               "Configuration file is truncated or corrupt: it ends inside packet record 2");
-    EXPECT_EQ(toolbarTexts, (std::vector<std::string>{"Loading configuration ...", "Configuration load failed"}));
+    EXPECT_EQ(ToolbarTexts(), (std::vector<std::string>{"Loading configuration ...", "Configuration load failed"}));
     EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_IMMEDIATE);
     EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), 5);
     EXPECT_FALSE(QuorvelDll::IsSystemInitialized());
@@ -301,11 +256,11 @@ TEST_F(LoadConfigurationTest, FailedRegisterWritesFailTheLoad)
 {
     ASSERT_NO_FATAL_FAILURE(StartCamera());
     PrepareClient();
-    cameraToDrop = m_Camera.get();
+    DropTheCameraBeforeTheGMWrites();
     EXPECT_FALSE(Load(FileForCamera("configuration_v6.dat")));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Failed to write to register 18");
-    EXPECT_EQ(toolbarTexts.back(), "Configuration load failed");
+    EXPECT_EQ(ToolbarTexts().back(), "Configuration load failed");
     // The settings themselves were taken.
-    cameraToDrop = nullptr;
+    OnSysText() = nullptr;
     EXPECT_EQ(DelayTimeOf(3), 300);
 }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <gtest/gtest.h>
 
 namespace tooltest {
 
@@ -119,6 +120,43 @@ bool Hdf5Readback::isChunkedAndDeflated(const char* a_Path) const
     H5Pclose(properties);
     H5Dclose(dataset);
     return chunked && deflated;
+}
+
+void expectEventsMatchTheCollection(const Hdf5Readback& a_File, const QByteArray& a_Dat, bool a_TimeDetect)
+{
+    const std::vector<quint64> pixel = a_File.column("/entry/events/event_pixel");
+    const std::vector<quint64> energy = a_File.column("/entry/events/event_energy");
+    const std::vector<quint64> positive = a_File.column("/entry/events/event_energy_positive");
+    const std::vector<quint64> timeDetect = a_File.column("/entry/events/event_time_detect");
+    const std::vector<quint64> positiveTimeDetect = a_File.column("/entry/events/event_time_detect_positive");
+    const std::vector<quint64> index = a_File.column("/entry/events/event_index");
+    const std::vector<quint64> gm = a_File.column("/entry/events/packet_gm");
+    const std::vector<quint64> headerWord = a_File.column("/entry/events/packet_header_word");
+    const size_t events = size_t(a_Dat.size() / 11);
+    ASSERT_EQ(pixel.size(), events);
+    ASSERT_EQ(energy.size(), events);
+    ASSERT_EQ(positive.size(), events);
+    ASSERT_EQ(timeDetect.size(), a_TimeDetect ? events : 0);
+    ASSERT_EQ(positiveTimeDetect.size(), a_TimeDetect ? events : 0);
+    ASSERT_EQ(gm.size(), index.size());
+    ASSERT_EQ(headerWord.size(), index.size());
+    ASSERT_TRUE(events == 0 || (!index.empty() && index[0] == 0));
+    const auto* bytes = reinterpret_cast<const uchar*>(a_Dat.constData());
+    size_t packet = 0;
+    for (size_t i = 0; i < events; ++i) {
+        while (packet + 1 < index.size() && index[packet + 1] <= i)
+            ++packet;
+        const uchar* r = bytes + i * 11;
+        ASSERT_EQ(gm[packet], r[0]) << "event " << i;
+        ASSERT_EQ(headerWord[packet], quint64(r[1] << 8 | r[2])) << "event " << i;
+        ASSERT_EQ(pixel[i], quint64(r[3] << 8 | r[4])) << "event " << i;
+        ASSERT_EQ(energy[i], quint64(r[5] << 8 | r[6])) << "event " << i;
+        ASSERT_EQ(positive[i], r[7]) << "event " << i;
+        if (a_TimeDetect) {
+            ASSERT_EQ(timeDetect[i], quint64(r[8] << 8 | r[9])) << "event " << i;
+            ASSERT_EQ(positiveTimeDetect[i], r[10]) << "event " << i;
+        }
+    }
 }
 
 } // namespace tooltest

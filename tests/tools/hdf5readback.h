@@ -5,6 +5,7 @@
 
 #include <hdf5.h>
 
+#include <QByteArray>
 #include <QString>
 #include <vector>
 
@@ -30,6 +31,10 @@ public:
 private:
     hid_t m_File = H5I_INVALID_HID;
 };
+
+// Compares every event and every packet of an HDF5 file with the binary
+// collection (photons.dat) it came from; the packets must cover the records in order.
+void expectEventsMatchTheCollection(const Hdf5Readback& a_File, const QByteArray& a_Dat, bool a_TimeDetect);
 
 } // namespace tooltest
 

@@ -1,6 +1,7 @@
 // quorvel acquire end to end: the tool as a child process, its virtual camera
 // in-process, photons through the real library over real sockets; the summary
-// and the files must agree with what the camera says it sent.
+// and every file must agree with what the camera says it sent.
+#include "tests/tools/hdf5readback.h"
 #include "tests/tools/toolrun.h"
 #include "tools/floodimage.h"
 #include "tools/spectrumplot.h"
@@ -13,6 +14,12 @@
 using namespace tooltest;
 
 namespace {
+
+QByteArray readAll(const QString& a_Path)
+{
+    QFile file(a_Path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 qint64 lineCount(const QString& a_Path)
 {
@@ -56,14 +63,18 @@ void expectFilesMatchTheCamera(const ToolRun& a_Run, const ScratchFolder& a_Fold
     EXPECT_EQ(configuration.read(8).toHex(), QByteArray("0000beef00000006"));
 }
 
-TEST(QuorvelAcquire, SavesFilesThatAgreeWithWhatTheCameraSentAndShowsThePointWhereItWasPlaced)
+// One run of the whole chain (camera, wire, decoder, files, fit), then every
+// command that reads its files: show, convert, config load, and a run that
+// starts from the saved configuration.
+TEST(QuorvelAcquire, RunWritesFilesThatAgreeWithTheCameraAndEveryCommandReadsThemBack)
 {
     ScratchFolder folder;
     // Column 16.5, row 5.5 is the centre of camera pixel 127 (row 6, column 17, in GM 2).
     const ToolRun run = runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("1.5"),
                                  QStringLiteral("--out"), folder.path(), QStringLiteral("--point"),
                                  QStringLiteral("16.5,5.5"), QStringLiteral("--peak"), QStringLiteral("1500,100"),
-                                 QStringLiteral("--packet-rate"), QStringLiteral("2000")});
+                                 QStringLiteral("--packet-rate"), QStringLiteral("3000"), QStringLiteral("--hdf5"),
+                                 QStringLiteral("--readout-options"), QStringLiteral("2")});
     ASSERT_TRUE(run.finished);
     ASSERT_EQ(run.exitCode, 0) << run.describe().toStdString();
     expectFilesMatchTheCamera(run, folder);
@@ -76,7 +87,6 @@ TEST(QuorvelAcquire, SavesFilesThatAgreeWithWhatTheCameraSentAndShowsThePointWhe
     EXPECT_GT(run.number(QStringLiteral("GM 2")), run.number(QStringLiteral("GM 1")) * 5);
     EXPECT_TRUE(run.value(QStringLiteral("Brightest pixel")).startsWith(QLatin1String("127 (row 6, column 17)")))
         << run.describe().toStdString();
-    // The photopeak goes through the whole chain: camera, wire, decoder, file, fit.
     const double centre = run.value(QStringLiteral("Photopeak")).section(QLatin1Char(' '), 1, 1).remove(QLatin1Char(',')).toDouble();
     EXPECT_NEAR(centre, 1500.0, 15.0) << run.value(QStringLiteral("Photopeak")).toStdString();
 
@@ -87,41 +97,41 @@ TEST(QuorvelAcquire, SavesFilesThatAgreeWithWhatTheCameraSentAndShowsThePointWhe
     const QImage spectrum(folder.file(QStringLiteral("spectrum.png")));
     ASSERT_FALSE(spectrum.isNull());
     EXPECT_EQ(spectrum.size(), tool::SpectrumPlot::size());
-}
 
-TEST(QuorvelAcquire, LocalPixelNumbersStillPutTheSourceOnTheRightCameraPixel)
-{
-    ScratchFolder folder;
-    // Column 5.5, row 16.5: camera pixel 358 (row 17, column 6), pixel 72 of GM 4.
-    const ToolRun run = runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("1"),
-                                 QStringLiteral("--out"), folder.path(), QStringLiteral("--point"),
-                                 QStringLiteral("5.5,16.5"), QStringLiteral("--mapping"), QStringLiteral("local")});
-    ASSERT_EQ(run.exitCode, 0) << run.describe().toStdString();
-    expectFilesMatchTheCamera(run, folder);
-    EXPECT_TRUE(run.value(QStringLiteral("Brightest pixel")).startsWith(QLatin1String("358 ")))
-        << run.describe().toStdString();
-    EXPECT_EQ(lightestFloodPixel(QImage(folder.file(QStringLiteral("flood.png")))), 358);
+    // The NeXus file holds every collected event with its packets and settings.
+    const QByteArray dat = readAll(folder.file(QStringLiteral("photons.dat")));
+    const Hdf5Readback file(folder.file(QStringLiteral("photons.h5")));
+    ASSERT_TRUE(file.isOpen());
+    EXPECT_EQ(file.attribute("/", "NX_class"), QStringLiteral("NXroot"));
+    EXPECT_EQ(file.attribute("/entry", "NX_class"), QStringLiteral("NXentry"));
+    EXPECT_EQ(file.attribute("/entry/events", "NX_class"), QStringLiteral("NXevent_data"));
+    EXPECT_EQ(file.attribute("/entry/data", "NX_class"), QStringLiteral("NXdata"));
+    EXPECT_EQ(file.attribute("/entry/events", "packets_from"), QStringLiteral("configuration"));
+    EXPECT_EQ(file.attribute("/entry/events", "pixel_numbers"), QStringLiteral("global"));
+    EXPECT_TRUE(file.isChunkedAndDeflated("/entry/events/event_id"));
+    EXPECT_TRUE(file.isChunkedAndDeflated("/entry/events/event_index"));
+    expectEventsMatchTheCollection(file, dat, true);
+    // Global numbers are camera pixels already; NXdata shows the same fields.
+    EXPECT_EQ(file.column("/entry/events/event_id"), file.column("/entry/events/event_pixel"));
+    EXPECT_EQ(file.column("/entry/data/event_energy"), file.column("/entry/events/event_energy"));
+    EXPECT_EQ(qint64(file.column("/entry/events/event_index").size()), run.number(QStringLiteral("Packets")));
+    EXPECT_GT(file.number("/entry/duration"), 1.4);
+    EXPECT_EQ(file.attribute("/entry/duration", "units"), QStringLiteral("s"));
+    EXPECT_EQ(file.integer("/entry/configuration/packet_transfer_rate"), 3000);
+    EXPECT_EQ(file.integer("/entry/configuration/pixel_mapping_mode"), 1);
+    for (const char* gm : {"/entry/configuration/gm1/readout_options", "/entry/configuration/gm4/readout_options"})
+        EXPECT_EQ(file.integer(gm), 2) << gm;
+    EXPECT_EQ(file.column("/entry/configuration/gm1/asic/anode/options").size(), 128u);
 
-    // show finds out the numbering from the file and draws the same flood.
-    const ToolRun show = runTool({QStringLiteral("show"), folder.file(QStringLiteral("photons.dat")),
-                                  QStringLiteral("--out"), folder.file(QStringLiteral("shown"))});
-    ASSERT_EQ(show.exitCode, 0) << show.describe().toStdString();
-    EXPECT_EQ(show.value(QStringLiteral("Pixel numbers")), QStringLiteral("local"));
-    EXPECT_EQ(show.value(QStringLiteral("Brightest pixel")), run.value(QStringLiteral("Brightest pixel")));
-    EXPECT_EQ(show.value(QStringLiteral("Photopeak")), run.value(QStringLiteral("Photopeak")));
-    const QImage shown(folder.file(QStringLiteral("shown/flood.png")));
-    EXPECT_EQ(shown.size(), tool::FloodImage::size());
-    EXPECT_EQ(lightestFloodPixel(shown), 358);
-    EXPECT_FALSE(QImage(folder.file(QStringLiteral("shown/spectrum.png"))).isNull());
-}
-
-TEST(QuorvelAcquire, SavedConfigurationLoadsBackAndStartsANewRun)
-{
-    ScratchFolder folder;
-    const ToolRun run = runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("1"),
-                                 QStringLiteral("--out"), folder.path(), QStringLiteral("--packet-rate"),
-                                 QStringLiteral("3000")});
-    ASSERT_EQ(run.exitCode, 0) << run.describe().toStdString();
+    // Without the configuration the packets are rebuilt from the records alone.
+    const ToolRun convert = runTool({QStringLiteral("convert"), QStringLiteral("--no-config"),
+                                     folder.file(QStringLiteral("photons.dat")), folder.file(QStringLiteral("bare.h5"))});
+    ASSERT_EQ(convert.exitCode, 0) << convert.describe().toStdString();
+    const Hdf5Readback bare(folder.file(QStringLiteral("bare.h5")));
+    expectEventsMatchTheCollection(bare, dat, true);
+    EXPECT_EQ(bare.attribute("/entry/events", "packets_from"), QStringLiteral("records"));
+    EXPECT_FALSE(bare.exists("/entry/configuration"));
+    EXPECT_EQ(bare.column("/entry/events/event_id"), file.column("/entry/events/event_id"));
 
     // Loading connects to the (virtual) camera the file names and powers it up.
     const ToolRun load = runTool({QStringLiteral("config"), QStringLiteral("load"),
@@ -133,14 +143,32 @@ TEST(QuorvelAcquire, SavedConfigurationLoadsBackAndStartsANewRun)
     EXPECT_EQ(load.number(QStringLiteral("Packets")), run.number(QStringLiteral("Packets")));
     EXPECT_EQ(load.number(QStringLiteral("Photons")), run.number(QStringLiteral("Photons")));
 
-    // A run that starts from the file keeps its packet rate and collects anew.
+    // A run that starts from the file keeps its packet rate and collects anew;
+    // with local pixel numbers the source still lands on its camera pixel:
+    // column 5.5, row 16.5 is camera pixel 358 (row 17, column 6), pixel 72 of GM 4.
     ScratchFolder again;
-    const ToolRun rerun = runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("0.5"),
+    const ToolRun rerun = runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("1"),
                                    QStringLiteral("--out"), again.path(), QStringLiteral("--config"),
-                                   folder.file(QStringLiteral("configuration.dat"))});
+                                   folder.file(QStringLiteral("configuration.dat")), QStringLiteral("--point"),
+                                   QStringLiteral("5.5,16.5"), QStringLiteral("--mapping"), QStringLiteral("local")});
     ASSERT_EQ(rerun.exitCode, 0) << rerun.describe().toStdString();
-    EXPECT_EQ(rerun.value(QStringLiteral("Settings")), QStringLiteral("global pixel numbers, 3000 packets/s"));
+    EXPECT_EQ(rerun.value(QStringLiteral("Settings")), QStringLiteral("local pixel numbers, 3000 packets/s"));
     expectFilesMatchTheCamera(rerun, again);
+    EXPECT_TRUE(rerun.value(QStringLiteral("Brightest pixel")).startsWith(QLatin1String("358 ")))
+        << rerun.describe().toStdString();
+    EXPECT_EQ(lightestFloodPixel(QImage(again.file(QStringLiteral("flood.png")))), 358);
+
+    // show finds out the numbering from the file and draws the same flood.
+    const ToolRun show = runTool({QStringLiteral("show"), again.file(QStringLiteral("photons.dat")),
+                                  QStringLiteral("--out"), again.file(QStringLiteral("shown"))});
+    ASSERT_EQ(show.exitCode, 0) << show.describe().toStdString();
+    EXPECT_EQ(show.value(QStringLiteral("Pixel numbers")), QStringLiteral("local"));
+    EXPECT_EQ(show.value(QStringLiteral("Brightest pixel")), rerun.value(QStringLiteral("Brightest pixel")));
+    EXPECT_EQ(show.value(QStringLiteral("Photopeak")), rerun.value(QStringLiteral("Photopeak")));
+    const QImage shown(again.file(QStringLiteral("shown/flood.png")));
+    EXPECT_EQ(shown.size(), tool::FloodImage::size());
+    EXPECT_EQ(lightestFloodPixel(shown), 358);
+    EXPECT_FALSE(QImage(again.file(QStringLiteral("shown/spectrum.png"))).isNull());
 }
 
 TEST(QuorvelAcquire, CtrlCStopsTheCollectionAndKeepsWhatWasCollected)

@@ -99,34 +99,4 @@ TEST(QuorvelCommands, StatusAndRegistersReachACameraByAddress)
     EXPECT_EQ(read.out.trimmed(), QStringLiteral("register 127 = 0x0015 (21)"));
 }
 
-TEST(QuorvelCommands, AcquireCollectsFromAStandaloneVirtualCamera)
-{
-    const QString address = testsupport::testLoopbackAddress();
-    QProcess camera;
-    camera.setReadChannel(QProcess::StandardError);
-    camera.start(toolPath(), {QStringLiteral("camsim"), QStringLiteral("--address"), address, QStringLiteral("--point"),
-                              QStringLiteral("16.5,16.5")});
-    QByteArray said;
-    while (!said.contains("listening") && camera.waitForReadyRead(10000))
-        said += camera.readAllStandardError();
-    ASSERT_TRUE(said.contains("listening")) << said.toStdString();
-
-    // Column 16.5, row 16.5: camera pixel 369 (row 17, column 17, in GM 3).
-    ScratchFolder folder;
-    const ToolRun run = runTool({QStringLiteral("acquire"), QStringLiteral("--camera"), address, QStringLiteral("--host"),
-                                 address, QStringLiteral("--seconds"), QStringLiteral("1"), QStringLiteral("--out"),
-                                 folder.path()});
-    ASSERT_EQ(run.exitCode, 0) << run.describe().toStdString();
-    EXPECT_EQ(run.value(QStringLiteral("Camera")), QStringLiteral("camera %1").arg(address));
-    EXPECT_GT(run.number(QStringLiteral("Photons")), 0);
-    EXPECT_EQ(run.number(QStringLiteral("photons.csv")), run.number(QStringLiteral("Photons")));
-    EXPECT_TRUE(run.value(QStringLiteral("Brightest pixel")).startsWith(QLatin1String("369 "))) << run.describe().toStdString();
-
-    ::kill(pid_t(camera.processId()), SIGINT);
-    ASSERT_TRUE(camera.waitForFinished(10000));
-    EXPECT_EQ(camera.exitCode(), 0);
-    const QString sent = QString::fromUtf8(camera.readAllStandardOutput());
-    EXPECT_TRUE(sent.startsWith(QLatin1String("Sent "))) << sent.toStdString();
-}
-
 } // namespace

@@ -1,7 +1,7 @@
-// NeXus/HDF5 event files: quorvel acquire --hdf5 end to end against the virtual
-// camera, conversion of collections made here (pixel placement, packet
-// boundaries, configuration), and hostile inputs. Every file is read back with
-// the HDF5 C library and checked event by event against the binary collection.
+// NeXus/HDF5 event files converted from collections made here: pixel
+// placement, packet boundaries, configuration, and hostile inputs. Every file
+// is read back with the HDF5 C library and checked event by event against the
+// binary collection.
 #include "tests/tools/hdf5readback.h"
 #include "tests/tools/toolrun.h"
 #include "tools/photonconverter.h"
@@ -101,45 +101,6 @@ bool writeFile(const QString& a_Path, const QByteArray& a_Bytes)
     return file.open(QIODevice::WriteOnly) && file.write(a_Bytes) == a_Bytes.size();
 }
 
-// Compares every event and every packet of an HDF5 file with the binary
-// collection it came from; the packets must cover the records in order.
-void expectEventsMatchTheCollection(const Hdf5Readback& a_File, const QByteArray& a_Dat, bool a_TimeDetect)
-{
-    const std::vector<quint64> pixel = a_File.column("/entry/events/event_pixel");
-    const std::vector<quint64> energy = a_File.column("/entry/events/event_energy");
-    const std::vector<quint64> positive = a_File.column("/entry/events/event_energy_positive");
-    const std::vector<quint64> timeDetect = a_File.column("/entry/events/event_time_detect");
-    const std::vector<quint64> positiveTimeDetect = a_File.column("/entry/events/event_time_detect_positive");
-    const std::vector<quint64> index = a_File.column("/entry/events/event_index");
-    const std::vector<quint64> gm = a_File.column("/entry/events/packet_gm");
-    const std::vector<quint64> headerWord = a_File.column("/entry/events/packet_header_word");
-    const size_t events = size_t(a_Dat.size() / 11);
-    ASSERT_EQ(pixel.size(), events);
-    ASSERT_EQ(energy.size(), events);
-    ASSERT_EQ(positive.size(), events);
-    ASSERT_EQ(timeDetect.size(), a_TimeDetect ? events : 0);
-    ASSERT_EQ(positiveTimeDetect.size(), a_TimeDetect ? events : 0);
-    ASSERT_EQ(gm.size(), index.size());
-    ASSERT_EQ(headerWord.size(), index.size());
-    ASSERT_TRUE(events == 0 || (!index.empty() && index[0] == 0));
-    const auto* bytes = reinterpret_cast<const uchar*>(a_Dat.constData());
-    size_t packet = 0;
-    for (size_t i = 0; i < events; ++i) {
-        while (packet + 1 < index.size() && index[packet + 1] <= i)
-            ++packet;
-        const uchar* r = bytes + i * 11;
-        ASSERT_EQ(gm[packet], r[0]) << "event " << i;
-        ASSERT_EQ(headerWord[packet], quint64(r[1] << 8 | r[2])) << "event " << i;
-        ASSERT_EQ(pixel[i], quint64(r[3] << 8 | r[4])) << "event " << i;
-        ASSERT_EQ(energy[i], quint64(r[5] << 8 | r[6])) << "event " << i;
-        ASSERT_EQ(positive[i], r[7]) << "event " << i;
-        if (a_TimeDetect) {
-            ASSERT_EQ(timeDetect[i], quint64(r[8] << 8 | r[9])) << "event " << i;
-            ASSERT_EQ(positiveTimeDetect[i], r[10]) << "event " << i;
-        }
-    }
-}
-
 tool::ConvertRequest request(const QString& a_Photons, const QString& a_Configuration, const QString& a_Output)
 {
     tool::ConvertRequest request;
@@ -149,60 +110,7 @@ tool::ConvertRequest request(const QString& a_Photons, const QString& a_Configur
     return request;
 }
 
-QByteArray readAll(const QString& a_Path)
-{
-    QFile file(a_Path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
-
-TEST(NexusFile, AcquireWritesEveryCollectedEventWithItsPacketsAndSettings)
-{
-    ScratchFolder folder;
-    const ToolRun run = runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("1"),
-                                 QStringLiteral("--out"), folder.path(), QStringLiteral("--hdf5"),
-                                 QStringLiteral("--readout-options"), QStringLiteral("2"),
-                                 QStringLiteral("--packet-rate"), QStringLiteral("2000")});
-    ASSERT_TRUE(run.finished);
-    ASSERT_EQ(run.exitCode, 0) << run.describe().toStdString();
-    const QByteArray dat = readAll(folder.file(QStringLiteral("photons.dat")));
-    ASSERT_GT(dat.size(), 0);
-
-    const Hdf5Readback file(folder.file(QStringLiteral("photons.h5")));
-    ASSERT_TRUE(file.isOpen());
-    EXPECT_EQ(file.attribute("/", "NX_class"), QStringLiteral("NXroot"));
-    EXPECT_EQ(file.attribute("/entry", "NX_class"), QStringLiteral("NXentry"));
-    EXPECT_EQ(file.attribute("/entry/events", "NX_class"), QStringLiteral("NXevent_data"));
-    EXPECT_EQ(file.attribute("/entry/data", "NX_class"), QStringLiteral("NXdata"));
-    EXPECT_EQ(file.attribute("/entry/events", "packets_from"), QStringLiteral("configuration"));
-    EXPECT_EQ(file.attribute("/entry/events", "pixel_numbers"), QStringLiteral("global"));
-    EXPECT_TRUE(file.isChunkedAndDeflated("/entry/events/event_id"));
-    EXPECT_TRUE(file.isChunkedAndDeflated("/entry/events/event_index"));
-    expectEventsMatchTheCollection(file, dat, true);
-    // Global numbers are camera pixels already; NXdata shows the same fields.
-    EXPECT_EQ(file.column("/entry/events/event_id"), file.column("/entry/events/event_pixel"));
-    EXPECT_EQ(file.column("/entry/data/event_energy"), file.column("/entry/events/event_energy"));
-    EXPECT_EQ(qint64(file.column("/entry/events/event_index").size()), run.number(QStringLiteral("Packets")));
-    EXPECT_GT(file.number("/entry/duration"), 0.9);
-    EXPECT_EQ(file.attribute("/entry/duration", "units"), QStringLiteral("s"));
-
-    EXPECT_EQ(file.integer("/entry/configuration/packet_transfer_rate"), 2000);
-    EXPECT_EQ(file.integer("/entry/configuration/pixel_mapping_mode"), 1);
-    for (const char* gm : {"/entry/configuration/gm1/readout_options", "/entry/configuration/gm4/readout_options"})
-        EXPECT_EQ(file.integer(gm), 2) << gm;
-    EXPECT_EQ(file.column("/entry/configuration/gm1/asic/anode/options").size(), 128u);
-
-    // Without the configuration the packets are rebuilt from the records alone.
-    const ToolRun convert = runTool({QStringLiteral("convert"), QStringLiteral("--no-config"),
-                                     folder.file(QStringLiteral("photons.dat")), folder.file(QStringLiteral("bare.h5"))});
-    ASSERT_EQ(convert.exitCode, 0) << convert.describe().toStdString();
-    const Hdf5Readback bare(folder.file(QStringLiteral("bare.h5")));
-    expectEventsMatchTheCollection(bare, dat, true);
-    EXPECT_EQ(bare.attribute("/entry/events", "packets_from"), QStringLiteral("records"));
-    EXPECT_FALSE(bare.exists("/entry/configuration"));
-    EXPECT_EQ(bare.column("/entry/events/event_id"), file.column("/entry/events/event_id"));
-}
 
 TEST(NexusFile, LocalPixelsArePlacedOnTheCameraAndPacketsAreRunsOfGMAndHeaderWord)
 {

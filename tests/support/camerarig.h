@@ -1,25 +1,31 @@
-// A virtual camera on the test's own loopback address and a client that drives
-// the library through the facade, recording what its callbacks receive.
-#ifndef QUORVEL_TEST_COLLECTIONRIG_H
-#define QUORVEL_TEST_COLLECTIONRIG_H
+// The camera rig of the tests: a virtual camera on the test's own loopback
+// address and a client that drives the library through the facade (or the
+// controller directly), recording what its callbacks receive and what the
+// camera was sent.
+#ifndef QUORVEL_TEST_CAMERARIG_H
+#define QUORVEL_TEST_CAMERARIG_H
 
 #include "quorveldll.h"
 #include "core/quorvel.h"
+#include "tests/core/quorveltestaccess.h"
 
 #include "acquisition/readbuffer.h"
 #include "camsim/virtualcamera.h"
+#include "gammamodule/gammamodules.h"
 #include "support/testsupport.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QVector>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
-class CollectionRig : public ::testing::Test
+class CameraRig : public ::testing::Test
 {
 protected:
     // Waits of the tests for the camera and the callbacks. The library keeps
@@ -37,7 +43,18 @@ protected:
         static std::vector<std::string> texts;
         return texts;
     }
-    static void RecordSys(const char* a_Text) { SysTexts().emplace_back(a_Text); }
+    // Called with every status text as it arrives, on the library's thread.
+    static std::function<void(const std::string&)>& OnSysText()
+    {
+        static std::function<void(const std::string&)> hook;
+        return hook;
+    }
+    static void RecordSys(const char* a_Text)
+    {
+        SysTexts().emplace_back(a_Text);
+        if (OnSysText())
+            OnSysText()(SysTexts().back());
+    }
     static void RecordToolbar(const char* a_Text) { ToolbarTexts().emplace_back(a_Text); }
 
     void SetUp() override
@@ -45,11 +62,13 @@ protected:
         QuorvelDll::Close();
         SysTexts().clear();
         ToolbarTexts().clear();
+        OnSysText() = nullptr;
         m_Address = testsupport::testLoopbackAddress();
     }
 
     void TearDown() override
     {
+        OnSysText() = nullptr;
         QuorvelDll::Close();
         m_Camera.reset();
     }
@@ -60,6 +79,21 @@ protected:
         m_Camera.reset(new camsim::VirtualCamera(a_Config));
         QString error;
         ASSERT_TRUE(m_Camera->start(&error)) << error.toStdString();
+    }
+
+    void StartCameraWithGMs(const QVector<int>& a_GMIDs)
+    {
+        camsim::CameraConfig config;
+        config.gmIds = a_GMIDs;
+        StartCamera(config);
+    }
+
+    // A camera and the controller's control connections to it, without the
+    // facade's start sequence or workers.
+    void ConnectController()
+    {
+        ASSERT_NO_FATAL_FAILURE(StartCamera());
+        ASSERT_TRUE(QuorvelTestAccess::ConnectTo(m_Address)) << Quorvel::GetInstance()->GetLastError();
     }
 
     // Addresses and the recording callbacks; nothing is connected.
@@ -84,7 +118,19 @@ protected:
         ASSERT_NO_FATAL_FAILURE(Initialize());
         ASSERT_TRUE(QuorvelDll::StartSys()) << QuorvelDll::GetLastError();
         const int gms = m_Camera->config().gmIds.size();
-        ASSERT_TRUE(testsupport::waitUntil([gms] { return QuorvelDll::GetNoOfGMs() == gms; }, waitMs));
+        ASSERT_TRUE(testsupport::waitUntil([gms] { return QuorvelDll::GetNoOfGMs() == gms; }, waitMs))
+            << "GMs reported: " << QuorvelDll::GetNoOfGMs();
+    }
+
+    // A camera with these GMs (in power-up order), the system started, the
+    // device list in the same order, and the camera's records cleared.
+    void StartSystemWithGMs(const QVector<int>& a_GMIDs = {1, 2, 3, 4})
+    {
+        ASSERT_NO_FATAL_FAILURE(StartCameraWithGMs(a_GMIDs));
+        ASSERT_NO_FATAL_FAILURE(StartSystem());
+        for (int i = 0; i < a_GMIDs.size(); ++i)
+            ASSERT_EQ(Quorvel::GetInstance()->GetIDOfGM(i), a_GMIDs[i]);
+        Mark();
     }
 
     // Collects until the camera has sent a_Packets packets. The client's
@@ -174,12 +220,42 @@ protected:
         return m_Camera->requests();
     }
 
+    // Forgets what the camera has received so far.
+    void Mark() { Sent(); }
+
+    // The control requests since the last mark, which this sets anew. A read
+    // round trip first makes sure the camera has taken in every earlier
+    // request (the connection keeps their order); it is left out.
+    QList<QByteArray> Sent()
+    {
+        unsigned char msb = 0;
+        unsigned char lsb = 0;
+        EXPECT_TRUE(QuorvelDll::RegRead(127, &msb, &lsb)) << QuorvelDll::GetLastError();
+        QList<QByteArray> requests = m_Camera->requests();
+        m_Camera->clearRecords();
+        if (!requests.isEmpty())
+            requests.removeLast();
+        return requests;
+    }
+
     static QByteArray Bytes(std::initializer_list<int> a_Values)
     {
         QByteArray result;
-        for (int v : a_Values)
-            result.append(static_cast<char>(v));
+        for (int value : a_Values)
+            result.append(static_cast<char>(value));
         return result;
+    }
+
+    // A GM register write as it goes on the wire.
+    static QByteArray GMWrite(int a_Register, int a_GMID, int a_Value)
+    {
+        return Bytes({0x80 | a_Register, a_GMID, a_Value});
+    }
+
+    // An ASIC image write (register 29 or 30) as it goes on the wire.
+    static QByteArray ImageWrite(int a_Register, int a_GMID, const QByteArray& a_Image)
+    {
+        return Bytes({0x80 | a_Register, a_GMID}) + a_Image;
     }
 
     QString m_Address;
