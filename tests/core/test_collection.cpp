@@ -323,6 +323,20 @@ TEST_F(CollectionTest, CloseWhileCollectingStopsEveryThread)
 TEST_F(CollectionTest, StartWaitsForARunningCsvSaveBeforeTheCameraCollects)
 {
     StartCamera();
+    // Watches wired before the save's thread starts. On that thread, at 1 % the
+    // save pauses until the camera collects (at most half a second), so a start
+    // that does not wait for it is caught however fast the save would be.
+    PacketOperations& operations = QuorvelTestAccess::Operations();
+    std::atomic<bool> saveRunning {false};
+    std::atomic<bool> saveFinished {false};
+    const QMetaObject::Connection progress = QObject::connect(
+        &operations, &PacketOperations::progressUpdate, [this, &saveRunning](int a_Progress) {
+            saveRunning = true;
+            if (a_Progress == 1)
+                testsupport::waitWithoutEvents([this] { return m_Camera->isCollecting(); }, 500);
+        });
+    const QMetaObject::Connection complete = QObject::connect(
+        &operations, &PacketOperations::savePacketsComplete, [&saveFinished] { saveFinished = true; });
     ASSERT_NO_FATAL_FAILURE(StartSystem());
     {
         // Enough photons that the CSV save runs for a good while.
@@ -332,20 +346,6 @@ TEST_F(CollectionTest, StartWaitsForARunningCsvSaveBeforeTheCameraCollects)
         for (int index = 0; index < 20000; ++index)
             ASSERT_TRUE(store->AddPacket(1, static_cast<quint16>(index), 0, photons.data(), 100));
     }
-    PacketOperations& operations = QuorvelTestAccess::Operations();
-    std::atomic<bool> saveRunning {false};
-    std::atomic<bool> saveFinished {false};
-    // On the save's thread: at 1 % the save pauses until the camera collects
-    // (at most half a second), so a start that does not wait for it is caught
-    // however fast the save would otherwise be.
-    const QMetaObject::Connection progress = QObject::connect(
-        &operations, &PacketOperations::progressUpdate, [this, &saveRunning](int a_Progress) {
-            saveRunning = true;
-            if (a_Progress == 1)
-                testsupport::waitWithoutEvents([this] { return m_Camera->isCollecting(); }, 500);
-        });
-    const QMetaObject::Connection complete = QObject::connect(
-        &operations, &PacketOperations::savePacketsComplete, [&saveFinished] { saveFinished = true; });
     QTemporaryDir dir;
     ASSERT_TRUE(QuorvelDll::SaveCollection(dir.filePath(QStringLiteral("big.csv")).toUtf8().constData()));
     ASSERT_TRUE(testsupport::waitWithoutEvents([&saveRunning] { return saveRunning.load(); }, waitMs));
@@ -369,22 +369,26 @@ TEST_F(CollectionTest, StartWaitsForARunningCsvSaveBeforeTheCameraCollects)
 TEST_F(CollectionTest, DecodingTextsDoNotPileUpWhileTheClientRunsNoEvents)
 {
     StartCamera();
-    ASSERT_NO_FATAL_FAILURE(StartSystem());
-    QByteArray batch;
-    for (int index = 0; index < 10; ++index)
-        batch += camsim::buildPacket(1 + index % 4, static_cast<quint16>(index), 0, {{5, 100, 0}}, false, false);
-
+    // Wired before the decoder's thread starts.
     QuorvelPacketDecoder& decoder = QuorvelTestAccess::Decoder();
     std::atomic<int> passes {0};
     const QMetaObject::Connection counter =
         QObject::connect(&decoder, &QuorvelPacketDecoder::packetsDecoded, [&passes] { ++passes; });
+    ASSERT_NO_FATAL_FAILURE(StartSystem());
+    QByteArray batch;
+    for (int index = 0; index < 10; ++index)
+        batch += camsim::buildPacket(1 + index % 4, static_cast<quint16>(index), 0, {{5, 100, 0}}, false, false);
+    // The stop of the start-up hands over an empty batch: its pass comes first.
+    ASSERT_TRUE(testsupport::waitUntil([] { return HasText(SysTexts(), "Packets decoded : 0 (Total: 0)"); }, waitMs));
+    ASSERT_TRUE(testsupport::waitWithoutEvents([&passes] { return passes > 0; }, waitMs));
     ReadBuffer* buffer = ReadBuffer::GetInstance();
     SysTexts().clear();
     // Thirty decoding passes while this thread runs no events.
+    const int before = passes;
     for (int round = 1; round <= 30; ++round) {
         ASSERT_EQ(buffer->StoreBatch(batch.constData(), batch.size()), ReadBuffer::StoreResult::Stored);
         QMetaObject::invokeMethod(&decoder, "DecodeReadBuffer", Qt::QueuedConnection, Q_ARG(qint64, batch.size()));
-        ASSERT_TRUE(testsupport::waitWithoutEvents([&passes, round] { return passes == round; }, waitMs));
+        ASSERT_TRUE(testsupport::waitWithoutEvents([&passes, before, round] { return passes == before + round; }, waitMs));
     }
     QObject::disconnect(counter);
 
@@ -454,27 +458,27 @@ TEST_F(CollectionTest, CancelRightAfterSaveCollectionCancelsThatSaveEveryTime)
 TEST_F(CollectionTest, CloseCancelsTheRunningAndTheQueuedSaves)
 {
     StartCamera();
+    // Wired before the save's thread starts. On that thread, at 1 % the save
+    // pauses until the client closes, so most of it is still to come when the
+    // close begins; and the gate holds the thread up while both requests are
+    // queued (a request made while a save runs would wait for the store).
+    std::atomic<bool> saveRunning {false};
+    std::atomic<bool> closing {false};
+    std::atomic<bool> requested {false};
+    PacketOperations& operations = QuorvelTestAccess::Operations();
+    QObject::connect(&operations, &PacketOperations::progressUpdate, [&saveRunning, &closing](int a_Progress) {
+        saveRunning = true;
+        if (a_Progress == 1)
+            testsupport::waitWithoutEvents([&closing] { return closing.load(); }, 10000);
+    });
+    QObject gate;
+    QObject::connect(&gate, &QObject::objectNameChanged, &operations, [&requested] {
+        testsupport::waitWithoutEvents([&requested] { return requested.load(); }, 10000);
+    });
     ASSERT_NO_FATAL_FAILURE(Initialize());
     FillStoreForSaving(20000, 100);
     WatchSaves();
-    std::atomic<bool> saveRunning {false};
-    std::atomic<bool> closing {false};
-    // On the save's thread: at 1 % the save pauses until the client closes, so
-    // most of it is still to come when the close begins.
-    const QMetaObject::Connection progress = QObject::connect(
-        &QuorvelTestAccess::Operations(), &PacketOperations::progressUpdate,
-        [&saveRunning, &closing](int a_Progress) {
-            saveRunning = true;
-            if (a_Progress == 1)
-                testsupport::waitWithoutEvents([&closing] { return closing.load(); }, 10000);
-        });
-    // Both requests are queued while the save's thread is held up: a request
-    // made while a save runs would wait for the store until that save ended.
-    std::atomic<bool> requested {false};
-    QMetaObject::invokeMethod(
-        &QuorvelTestAccess::Operations(),
-        [&requested] { testsupport::waitWithoutEvents([&requested] { return requested.load(); }, 10000); },
-        Qt::QueuedConnection);
+    gate.setObjectName(QStringLiteral("hold"));
     QTemporaryDir dir;
     const QString first = dir.filePath(QStringLiteral("first.csv"));
     const QString second = dir.filePath(QStringLiteral("second.csv"));

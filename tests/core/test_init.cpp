@@ -122,19 +122,23 @@ TEST_F(InitTest, ErrorOfAnEarlierStatusConnectionDoesNotFailTheNextInitialize)
 {
     StartCamera();
     ASSERT_NO_FATAL_FAILURE(Initialize());
+    // The watch is wired while the workers' threads are stopped, so their next
+    // start orders it before anything the status worker does.
+    QuorvelTestAccess::Workers().StopThreads();
+    static std::atomic<bool> errorSent;
+    errorSent = false;
+    QObject::connect(QuorvelTestAccess::Workers().GetStatusWorker(), &StatusWorker::error, [] { errorSent = true; });
+    QuorvelDll::Disconnect();
+    ASSERT_TRUE(QuorvelDll::Initialize()) << QuorvelDll::GetLastError();
+
     // The camera drops the status connection; the worker's error is still
     // queued for the client's thread when the client disconnects and starts
     // again without having run its events.
-    std::atomic<bool> errorSent {false};
-    const QMetaObject::Connection watch = QObject::connect(
-        QuorvelTestAccess::Workers().GetStatusWorker(), &StatusWorker::error, [&errorSent] { errorSent = true; });
     m_Camera->closeConnection(camsim::Channel::Status);
-    ASSERT_TRUE(testsupport::waitWithoutEvents([&errorSent] { return errorSent.load(); }, waitMs));
-    QObject::disconnect(watch);
-
+    ASSERT_TRUE(testsupport::waitWithoutEvents([] { return errorSent.load(); }, waitMs));
     QuorvelDll::Disconnect();
     ASSERT_TRUE(QuorvelDll::Initialize()) << QuorvelDll::GetLastError();
-    EXPECT_TRUE(m_Camera->waitForConnections(camsim::Channel::Status, 2, waitMs));
+    EXPECT_TRUE(m_Camera->waitForConnections(camsim::Channel::Status, 3, waitMs));
     EXPECT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
 }
 
