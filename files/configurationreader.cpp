@@ -25,12 +25,17 @@ bool ConfigurationReader::Read(QIODevice* a_pDevice, ParsedConfiguration* a_pCon
         return Fail(reader.GetLastError());
     }
     if (!GMSectionReader::LoadGammaModules(reader, a_pConfig->m_FormatVersion, &a_pConfig->m_GMs)
-        || !PacketSectionReader::LoadPackets(reader, &a_pConfig->m_Packets))
+        || !PacketSectionReader::LoadPackets(reader, &a_pConfig->m_Packets, m_KeepPhotons))
         return Fail(reader.GetLastError());
     // Nothing follows the last section; more bytes mean the layout was not understood.
     if (!reader.AtEnd())
         return Fail(QStringLiteral("Configuration file holds unexpected data after its last section"));
     return true;
+}
+
+void ConfigurationReader::SetKeepPhotons(bool a_Keep)
+{
+    m_KeepPhotons = a_Keep;
 }
 
 const QString& ConfigurationReader::GetLastError() const

@@ -20,6 +20,9 @@ public:
     // Reads from the device's current position to its end. On false the
     // reason is in GetLastError() and *a_pConfig holds no complete result.
     bool Read(QIODevice* a_pDevice, ParsedConfiguration* a_pConfig);
+    // Whether photon records are kept (the default) or only checked and
+    // counted, for readers of large files that need the packets alone.
+    void SetKeepPhotons(bool a_Keep);
     const QString& GetLastError() const;
 
 private:
@@ -28,6 +31,7 @@ private:
     bool Fail(const QString& a_Message);
 
     QString m_LastError;
+    bool m_KeepPhotons = true;
 };
 
 #endif // QUORVEL_CONFIGURATIONREADER_H

@@ -11,7 +11,7 @@ bool inRange(int a_Value, int a_Max)
 
 } // namespace
 
-bool PacketSectionReader::LoadPackets(RecordReader& a_Reader, ParsedPackets* a_pPackets)
+bool PacketSectionReader::LoadPackets(RecordReader& a_Reader, ParsedPackets* a_pPackets, bool a_KeepPhotons)
 {
     if (a_Reader.AtEnd())
         return true;
@@ -21,14 +21,15 @@ bool PacketSectionReader::LoadPackets(RecordReader& a_Reader, ParsedPackets* a_p
     if (count < 0)
         return a_Reader.Fail(QStringLiteral("Configuration file holds a negative packet count (%1)").arg(count));
     for (int index = 0; index < count; ++index) {
-        if (!LoadPacket(a_Reader, index, a_pPackets))
+        if (!LoadPacket(a_Reader, index, a_pPackets, a_KeepPhotons))
             return false;
     }
     a_pPackets->m_Present = count > 0;
     return true;
 }
 
-bool PacketSectionReader::LoadPacket(RecordReader& a_Reader, int a_Index, ParsedPackets* a_pPackets)
+bool PacketSectionReader::LoadPacket(RecordReader& a_Reader, int a_Index, ParsedPackets* a_pPackets,
+                                     bool a_KeepPhotons)
 {
     const int gmID = a_Reader.Int();
     const int headerWord = a_Reader.Int();
@@ -53,6 +54,8 @@ bool PacketSectionReader::LoadPacket(RecordReader& a_Reader, int a_Index, Parsed
                                                 "(photon %1 of packet %2)")
                                      .arg(photonIndex + 1)
                                      .arg(a_Index + 1));
+        if (!a_KeepPhotons)
+            continue;
         Photon photon;
         photon.m_Pixel = static_cast<qint16>(static_cast<quint16>(pixel));
         photon.m_Energy = static_cast<quint16>(energy);

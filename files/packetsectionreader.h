@@ -13,10 +13,11 @@ class PacketSectionReader
 public:
     // A file that ends here has no packet section: true, m_Present false.
     // False with the reason in the reader's last error.
-    static bool LoadPackets(RecordReader& a_Reader, ParsedPackets* a_pPackets);
+    // Without a_KeepPhotons the photon records are checked but not kept.
+    static bool LoadPackets(RecordReader& a_Reader, ParsedPackets* a_pPackets, bool a_KeepPhotons = true);
 
 private:
-    static bool LoadPacket(RecordReader& a_Reader, int a_Index, ParsedPackets* a_pPackets);
+    static bool LoadPacket(RecordReader& a_Reader, int a_Index, ParsedPackets* a_pPackets, bool a_KeepPhotons);
 };
 
 #endif // QUORVEL_PACKETSECTIONREADER_H

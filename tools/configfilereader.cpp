@@ -1,237 +1,106 @@
 #include "tools/configfilereader.h"
 
-#include <QDataStream>
+#include "files/configurationreader.h"
+
 #include <QFile>
 #include <cstring>
 
 namespace tool {
 
 namespace {
-constexpr qint32 magic = 0xBEEF;
-constexpr qint64 intBytes = 4;
-constexpr qint64 smallestPacketBytes = 4 * intBytes;          // GM ID, header word, header byte, photon count
-constexpr qint64 photonBytes = 2 * intBytes + 1 + intBytes + 1; // pixel, energy, flag, time detect, flag
-constexpr quint32 longestAddress = 256;
 
-const char* const gmFields[] = {"id", "options", "readout_options", "readout_mode", "cathode_mode",
-                                "pulser_frequency", "pulser_options", "delay_time", "timestamp_resolution",
-                                "number_of_pulses", "default_gm", "adc1_channel", "adc2_channel"};
-const char* const asicLeadingFields[] = {"cathode_test_clock_type", "global_options", "readout_mode",
-                                         "analog_output_monitored", "dac_monitored",
-                                         "cathode_energy_timing_monitored", "anode_channel_monitored",
-                                         "timing_channel_unipolar_gain", "timing_channel_bipolar_gain",
-                                         "channel_gain", "internal_leakage_current_generator",
-                                         "multiple_firing_suppress_time"};
-const char* const commonGroupFields[] = {"test_pulse_step", "peak_detect_timeout", "time_detect_ramp_length"};
-const char* const anodeGroupFields[] = {"test_pulse_edge", "positive_energy_threshold_step",
-                                        "negative_energy_threshold_step"};
-const char* const anodeChannelFields[] = {"options", "positive_pulse_threshold_trim_step", "signal_monitored",
-                                          "negative_pulse_threshold_trim_step"};
-const char* const cathodeGroupFields[] = {"test_mode_input", "timing_shaper_peaking_time", "energy_threshold_step",
-                                          "timing_unipolar_threshold_step",
-                                          "timing_primary_bipolar_multi_threshold_step",
-                                          "timing_secondary_multi_threshold_displacement_step"};
-const char* const cathodeChannelFields[] = {"options", "positive_pulse_threshold_trim_step", "shaped_timing_signal",
-                                            "timing_mode", "timing_unipolar_trim_step",
-                                            "first_multi_threshold_trim_step", "second_multi_threshold_trim_step",
-                                            "third_multi_threshold_trim_step", "internal_leakage_current_generator"};
-
-// Big-endian reads that know how many bytes the file has left; the first short
-// read marks the file as ending early and every later read gives 0.
-class Cursor {
-public:
-    explicit Cursor(QFile* a_File) : m_File(a_File), m_Stream(a_File) {}
-
-    qint64 remaining() const { return m_File->size() - m_File->pos(); }
-    bool failed() const { return m_Failed; }
-
-    bool has(qint64 a_Bytes)
-    {
-        if (!m_Failed && a_Bytes <= remaining())
-            return true;
-        m_Failed = true;
-        return false;
-    }
-    qint32 int32()
-    {
-        qint32 value = 0;
-        if (has(intBytes))
-            m_Stream >> value;
-        return value;
-    }
-    bool boolean()
-    {
-        quint8 value = 0;
-        if (has(1))
-            m_Stream >> value;
-        return value != 0;
-    }
-    double float64()
-    {
-        double value = 0.0;
-        if (has(8))
-            m_Stream >> value;
-        return value;
-    }
-    QByteArray bytes(quint32 a_Count)
-    {
-        QByteArray data;
-        if (has(a_Count)) {
-            data.resize(int(a_Count));
-            if (m_Stream.readRawData(data.data(), int(a_Count)) != int(a_Count))
-                m_Failed = true;
-        }
-        return data;
-    }
-    void skip(qint64 a_Bytes)
-    {
-        if (!has(a_Bytes))
-            return;
-        while (a_Bytes > 0 && !m_Failed) {
-            const int step = int(qMin<qint64>(a_Bytes, 1 << 30));
-            if (m_Stream.skipRawData(step) != step)
-                m_Failed = true;
-            a_Bytes -= step;
-        }
-    }
-    void values(const char* const* a_Names, size_t a_Count, std::vector<NamedValue>* a_Out)
-    {
-        for (size_t i = 0; i < a_Count; ++i)
-            a_Out->push_back({a_Names[i], int32()});
-    }
-
-private:
-    QFile* m_File;
-    QDataStream m_Stream;
-    bool m_Failed = false;
-};
-
-template <size_t N>
-constexpr size_t count(const char* const (&)[N])
+// The settings under the names the NeXus file gives them, in file order.
+void addGroupSettings(const ParsedChannelGroup& a_Group, ChannelGroup* a_Out)
 {
-    return N;
+    a_Out->settings.push_back({"test_pulse_step", a_Group.m_TestPulseStep});
+    a_Out->settings.push_back({"peak_detect_timeout", a_Group.m_PeakDetectTimeout});
+    a_Out->settings.push_back({"time_detect_ramp_length", a_Group.m_TimeDetectRampLength});
+    a_Out->peakingTime = a_Group.m_PeakingTime;
 }
 
-bool readGroup(Cursor& a_Cursor, const char* const* a_GroupFields, size_t a_GroupCount,
-               const char* const* a_ChannelFields, size_t a_ChannelCount, int a_MaxChannels, ChannelGroup* a_Group,
-               QString* a_Error)
+// One column per channel field, a value per channel.
+template <typename Channel>
+void addChannels(const std::vector<Channel>& a_Channels, std::vector<std::pair<const char*, int Channel::*>> a_Fields,
+                 ChannelGroup* a_Out)
 {
-    a_Cursor.values(commonGroupFields, count(commonGroupFields), &a_Group->settings);
-    a_Group->peakingTime = a_Cursor.float64();
-    a_Cursor.values(a_GroupFields, a_GroupCount, &a_Group->settings);
-    const qint32 channels = a_Cursor.int32();
-    if (a_Cursor.failed())
-        return true; // reported as a truncated file by the caller
-    if (channels < 0 || channels > a_MaxChannels) {
-        *a_Error = QStringLiteral("%1 channel records where an ASIC has at most %2").arg(channels).arg(a_MaxChannels);
-        return false;
+    for (const auto& field : a_Fields) {
+        a_Out->columns.push_back(field.first);
+        std::vector<qint32> values;
+        for (const Channel& channel : a_Channels)
+            values.push_back(channel.*field.second);
+        a_Out->values.push_back(std::move(values));
     }
-    a_Group->columns.assign(a_ChannelFields, a_ChannelFields + a_ChannelCount);
-    a_Group->values.assign(a_ChannelCount, std::vector<qint32>(size_t(channels)));
-    for (qint32 channel = 0; channel < channels; ++channel)
-        for (size_t column = 0; column < a_ChannelCount; ++column)
-            a_Group->values[column][size_t(channel)] = a_Cursor.int32();
-    return true;
 }
 
-bool readGM(Cursor& a_Cursor, GMRecord* a_GM, QString* a_Error)
+GMRecord gmRecord(const ParsedGM& a_GM)
 {
-    a_Cursor.values(gmFields, count(gmFields), &a_GM->settings);
-    a_Cursor.values(asicLeadingFields, count(asicLeadingFields), &a_GM->asic);
-    return readGroup(a_Cursor, anodeGroupFields, count(anodeGroupFields), anodeChannelFields,
-                     count(anodeChannelFields), ConfigFileReader::anodeChannels, &a_GM->anode, a_Error)
-        && readGroup(a_Cursor, cathodeGroupFields, count(cathodeGroupFields), cathodeChannelFields,
-                     count(cathodeChannelFields), ConfigFileReader::cathodeChannels, &a_GM->cathode, a_Error);
+    GMRecord gm;
+    gm.settings = {{"id", a_GM.m_ID},
+                   {"options", a_GM.m_Options},
+                   {"readout_options", a_GM.m_ReadoutOptions},
+                   {"readout_mode", a_GM.m_ReadoutMode},
+                   {"cathode_mode", a_GM.m_CathodeMode},
+                   {"pulser_frequency", a_GM.m_PulserFrequency},
+                   {"pulser_options", a_GM.m_PulserOptions},
+                   {"delay_time", a_GM.m_DelayTime},
+                   {"timestamp_resolution", a_GM.m_TimestampResolution},
+                   {"number_of_pulses", a_GM.m_NoOfPulses},
+                   {"default_gm", a_GM.m_DefaultGM},
+                   {"adc1_channel", a_GM.m_ADC1Channel},
+                   {"adc2_channel", a_GM.m_ADC2Channel}};
+    const ParsedASIC& asic = a_GM.m_ASIC;
+    const ParsedAnalogOutput& monitor = asic.m_AnalogOutput;
+    gm.asic = {{"cathode_test_clock_type", asic.m_CathodeTestClockType},
+               {"global_options", asic.m_GlobalOptions},
+               {"readout_mode", asic.m_ReadoutMode},
+               {"analog_output_monitored", monitor.m_IsMonitorCode ? monitor.m_MonitorCode : monitor.m_AnalogOutput},
+               {"dac_monitored", monitor.m_DAC},
+               {"cathode_energy_timing_monitored", monitor.m_CathodeEnergyTiming},
+               {"anode_channel_monitored", monitor.m_AnodeChannel},
+               {"timing_channel_unipolar_gain", asic.m_TimingChannelUnipolarGain},
+               {"timing_channel_bipolar_gain", asic.m_TimingChannelBiPolarGain},
+               {"channel_gain", asic.m_ChannelGain},
+               {"internal_leakage_current_generator", asic.m_InternalLeakageCurrentGenerator},
+               {"multiple_firing_suppress_time", asic.m_MultipleFiringSuppressTime}};
+
+    const ParsedAnodeData& anode = asic.m_Anode;
+    addGroupSettings(anode.m_Group, &gm.anode);
+    gm.anode.settings.push_back({"test_pulse_edge", anode.m_TestPulseEdge});
+    gm.anode.settings.push_back({"positive_energy_threshold_step", anode.m_PositiveEnergyThresholdStep});
+    gm.anode.settings.push_back({"negative_energy_threshold_step", anode.m_NegativeEnergyThresholdStep});
+    addChannels<ParsedAnodeChannel>(
+        anode.m_Channels,
+        {{"options", &ParsedAnodeChannel::m_Options},
+         {"positive_pulse_threshold_trim_step", &ParsedAnodeChannel::m_PositivePulseThresholdTrimStep},
+         {"signal_monitored", &ParsedAnodeChannel::m_SignalMonitored},
+         {"negative_pulse_threshold_trim_step", &ParsedAnodeChannel::m_NegativePulseThresholdTrimStep}},
+        &gm.anode);
+
+    const ParsedCathodeData& cathode = asic.m_Cathode;
+    addGroupSettings(cathode.m_Group, &gm.cathode);
+    gm.cathode.settings.push_back({"test_mode_input", cathode.m_TestModeInput});
+    gm.cathode.settings.push_back({"timing_shaper_peaking_time", cathode.m_TimingShaperPeakingTime});
+    gm.cathode.settings.push_back({"energy_threshold_step", cathode.m_EnergyThresholdStep});
+    gm.cathode.settings.push_back({"timing_unipolar_threshold_step", cathode.m_TimingUnipolarThresholdStep});
+    gm.cathode.settings.push_back(
+        {"timing_primary_bipolar_multi_threshold_step", cathode.m_TimingPrimaryBiPolarMultiThresholdStep});
+    gm.cathode.settings.push_back({"timing_secondary_multi_threshold_displacement_step",
+                                   cathode.m_TimingSecondaryMultiThresholdDisplacementStep});
+    addChannels<ParsedCathodeChannel>(
+        cathode.m_Channels,
+        {{"options", &ParsedCathodeChannel::m_Options},
+         {"positive_pulse_threshold_trim_step", &ParsedCathodeChannel::m_PositivePulseThresholdTrimStep},
+         {"shaped_timing_signal", &ParsedCathodeChannel::m_ShapedTimingSignal},
+         {"timing_mode", &ParsedCathodeChannel::m_TimingMode},
+         {"timing_unipolar_trim_step", &ParsedCathodeChannel::m_TimingUnipolarThresholdTrimStep},
+         {"first_multi_threshold_trim_step", &ParsedCathodeChannel::m_TimingFirstMultiThresholdTrimStep},
+         {"second_multi_threshold_trim_step", &ParsedCathodeChannel::m_TimingSecondMultiThresholdTrimStep},
+         {"third_multi_threshold_trim_step", &ParsedCathodeChannel::m_TimingThirdMultiThresholdTrimStep},
+         {"internal_leakage_current_generator", &ParsedCathodeChannel::m_InternalLeakageCurrentGenerator}},
+        &gm.cathode);
+    return gm;
 }
 
-bool readPackets(Cursor& a_Cursor, CameraConfiguration* a_Configuration, QString* a_Error)
-{
-    const qint32 packets = a_Cursor.int32();
-    if (a_Cursor.failed())
-        return true;
-    if (packets < 0 || packets > a_Cursor.remaining() / smallestPacketBytes) {
-        *a_Error = QStringLiteral("the packet section announces %1 packets, more than the file holds").arg(packets);
-        return false;
-    }
-    a_Configuration->hasPacketSection = true;
-    a_Configuration->packets.reserve(size_t(packets));
-    for (qint32 i = 0; i < packets && !a_Cursor.failed(); ++i) {
-        const qint32 gmId = a_Cursor.int32();
-        const qint32 headerWord = a_Cursor.int32();
-        const qint32 headerByte = a_Cursor.int32();
-        const qint32 photons = a_Cursor.int32();
-        if (a_Cursor.failed())
-            break;
-        if (gmId < 0 || gmId > 0xFF || headerWord < 0 || headerWord > 0xFFFF || headerByte < 0 || headerByte > 0xFF) {
-            *a_Error = QStringLiteral("packet %1 has a GM ID, header word or header byte out of range").arg(i + 1);
-            return false;
-        }
-        if (photons < 0 || photons > a_Cursor.remaining() / photonBytes) {
-            *a_Error = QStringLiteral("packet %1 announces %2 photons, more than the file holds").arg(i + 1).arg(photons);
-            return false;
-        }
-        a_Cursor.skip(qint64(photons) * photonBytes);
-        a_Configuration->packets.push_back({quint8(gmId), quint16(headerWord), quint8(headerByte), quint32(photons)});
-    }
-    return true;
-}
-
-bool readContents(Cursor& a_Cursor, CameraConfiguration* a_Configuration, QString* a_Error)
-{
-    if (a_Cursor.int32() != magic || a_Cursor.failed()) {
-        *a_Error = QStringLiteral("not a configuration file (no 0xBEEF at its start)");
-        return false;
-    }
-    const int version = a_Cursor.int32();
-    a_Cursor.int32(); // stream version: every value read here is encoded alike from 12 on
-    if (version < ConfigFileReader::oldestFormat || version > ConfigFileReader::newestFormat) {
-        *a_Error = QStringLiteral("configuration format version %1 is not supported (%2 to %3 are)")
-                       .arg(version).arg(ConfigFileReader::oldestFormat).arg(ConfigFileReader::newestFormat);
-        return false;
-    }
-    a_Configuration->formatVersion = version;
-    const quint32 addressBytes = quint32(a_Cursor.int32());
-    if (addressBytes > longestAddress) {
-        *a_Error = QStringLiteral("the camera address is %1 bytes long, not an address").arg(addressBytes);
-        return false;
-    }
-    QByteArray address = a_Cursor.bytes(addressBytes);
-    if (address.endsWith('\0'))
-        address.chop(1);
-    a_Configuration->cameraAddress = QString::fromUtf8(address);
-    if (version <= 4)
-        a_Cursor.int32(); // read and ignored in these versions
-    a_Configuration->system.push_back({"gm_update_type", a_Cursor.int32()});
-    a_Configuration->system.push_back({"debug_mode", a_Cursor.boolean() ? 1 : 0});
-    a_Configuration->system.push_back({"mb_multiplexer_address_type", a_Cursor.int32()});
-    qint32 rate = a_Cursor.int32();
-    if (version <= 4 && rate != 63000)
-        rate += 1000; // stored as the rate minus 1000 then
-    a_Configuration->system.push_back({"packet_transfer_rate", rate});
-    if (version < 4) {
-        a_Cursor.int32();
-        a_Cursor.int32();
-    }
-    a_Configuration->system.push_back({"token_type", a_Cursor.int32()});
-    if (version >= 6) {
-        a_Configuration->pixelMappingMode = a_Cursor.int32();
-        a_Configuration->system.push_back({"pixel_mapping_mode", a_Configuration->pixelMappingMode});
-    }
-    const qint32 gms = a_Cursor.int32();
-    if (a_Cursor.failed())
-        return true;
-    if (gms < 0 || gms > ConfigFileReader::maxGMs) {
-        *a_Error = QStringLiteral("%1 GM records is not a camera").arg(gms);
-        return false;
-    }
-    a_Configuration->gms.resize(size_t(gms));
-    for (GMRecord& gm : a_Configuration->gms)
-        if (!readGM(a_Cursor, &gm, a_Error))
-            return false;
-    if (a_Cursor.failed() || a_Cursor.remaining() == 0)
-        return true;
-    return readPackets(a_Cursor, a_Configuration, a_Error);
-}
 } // namespace
 
 qint32 GMRecord::setting(const char* a_Name) const
@@ -252,22 +121,46 @@ const GMRecord* CameraConfiguration::gm(int a_ID) const
 
 bool ConfigFileReader::read(const QString& a_Path, CameraConfiguration* a_Configuration, QString* a_Error)
 {
+    *a_Configuration = CameraConfiguration();
     QFile file(a_Path);
     if (!file.open(QIODevice::ReadOnly)) {
         *a_Error = QStringLiteral("cannot open %1: %2").arg(a_Path, file.errorString());
         return false;
     }
-    *a_Configuration = CameraConfiguration();
-    Cursor cursor(&file);
-    QString reason;
-    if (!readContents(cursor, a_Configuration, &reason)) {
-        *a_Error = QStringLiteral("%1: %2").arg(a_Path, reason);
+    // The library's own reader, the one the fuzz target checks; the photons
+    // are checked but not kept, the packets are all the tools need of them.
+    ParsedConfiguration parsed;
+    ConfigurationReader reader;
+    reader.SetKeepPhotons(false);
+    if (!reader.Read(&file, &parsed)) {
+        if (reader.GetLastError() == QLatin1String(ConfigurationReader::UNRECOGNISED_FILE_TEXT))
+            *a_Error = QStringLiteral("%1 is not a configuration file of a format version this program knows")
+                           .arg(a_Path);
+        else
+            *a_Error = QStringLiteral("%1: %2").arg(a_Path, reader.GetLastError());
         return false;
     }
-    if (cursor.failed()) {
-        *a_Error = QStringLiteral("%1: the configuration file ends early").arg(a_Path);
-        return false;
+    a_Configuration->formatVersion = parsed.m_FormatVersion;
+    QByteArray address = parsed.m_CameraIPAddress;
+    if (address.endsWith('\0'))
+        address.chop(1);
+    a_Configuration->cameraAddress = QString::fromUtf8(address);
+    const ParsedSysConfig& system = parsed.m_SysConfig;
+    a_Configuration->system = {{"gm_update_type", parsed.m_GMUpdateType},
+                               {"debug_mode", system.m_DebugMode ? 1 : 0},
+                               {"mb_multiplexer_address_type", system.m_MBMultiplexerAddressType},
+                               {"packet_transfer_rate", system.m_PacketTransferRate},
+                               {"token_type", system.m_TokenType}};
+    if (system.m_HasPixelMappingMode) {
+        a_Configuration->pixelMappingMode = system.m_PixelMappingMode;
+        a_Configuration->system.push_back({"pixel_mapping_mode", system.m_PixelMappingMode});
     }
+    for (const ParsedGM& gm : parsed.m_GMs)
+        a_Configuration->gms.push_back(gmRecord(gm));
+    a_Configuration->hasPacketSection = parsed.m_Packets.m_Present;
+    for (const ParsedPacket& packet : parsed.m_Packets.m_Packets)
+        a_Configuration->packets.push_back(
+            {packet.m_GMID, packet.m_HeaderWord, packet.m_HeaderByte, quint32(packet.m_NoOfPhotons)});
     return true;
 }
 

@@ -1,8 +1,8 @@
-// Reads a whole configuration file (the configuration.dat of quorvel acquire)
-// without a camera: the system settings, every GM record with its ASIC and
-// channels, and the packet list of the packet section (photons are skipped).
-// Every count is checked against the bytes left in the file, so a truncated or
-// hostile file gives a one-line reason instead of a huge allocation.
+// A configuration file (the configuration.dat of quorvel acquire) as the tools
+// use it, without a camera: the system settings, every GM record with its ASIC
+// and channels under the names the NeXus file gives them, and the packet list
+// of the packet section. Read with the library's own reader; a truncated or
+// hostile file gives its one-line reason.
 #ifndef TOOLS_CONFIGFILEREADER_H
 #define TOOLS_CONFIGFILEREADER_H
 
@@ -56,14 +56,8 @@ struct CameraConfiguration {
 
 class ConfigFileReader {
 public:
-    static constexpr int oldestFormat = 3;
-    static constexpr int newestFormat = 6;
-    static constexpr int anodeChannels = 128;
-    static constexpr int cathodeChannels = 2;
-    static constexpr int maxGMs = 255;
-
     // False with a one-line reason if the file cannot be read or is not a
-    // configuration file of a format version this reader knows.
+    // configuration file of a format version the library knows.
     static bool read(const QString& a_Path, CameraConfiguration* a_Configuration, QString* a_Error);
 };
 

@@ -1,5 +1,6 @@
 #include "tools/photonconverter.h"
 
+#include "gammamodule/gammamodule.h"
 #include "tools/configfilereader.h"
 #include "tools/nexuswriter.h"
 #include "tools/photonrecordreader.h"
@@ -14,8 +15,6 @@
 namespace tool {
 
 namespace {
-constexpr int readoutTimeDetectBit = 0x02;
-constexpr int optionsPixelMapBit = 0x08;
 
 // What one pass over the records tells before anything is written.
 struct Survey {
@@ -64,7 +63,7 @@ public:
         // channel numbers, which are no pixels.
         for (int gm = 1; gm <= 4; ++gm) {
             const GMRecord* record = a_Configuration.gm(gm);
-            m_ChannelNumbers[size_t(gm)] = record && (record->setting("options") & optionsPixelMapBit) == 0;
+            m_ChannelNumbers[size_t(gm)] = record && !GammaModule::MapsLocalPixels(record->setting("options"));
         }
     }
     quint32 place(int a_GMID, int a_Pixel) const
@@ -173,7 +172,7 @@ bool PhotonConverter::convert(const ConvertRequest& a_Request, ConvertResult* a_
         global = configuration.pixelMappingMode == 1;
     a_Result->timeDetect = facts.timeDetect;
     for (const GMRecord& gm : configuration.gms)
-        a_Result->timeDetect = a_Result->timeDetect || (gm.setting("readout_options") & readoutTimeDetectBit) != 0;
+        a_Result->timeDetect = a_Result->timeDetect || GammaModule::HasTimeDetect(gm.setting("readout_options"));
     a_Result->pixelNumbers = global ? QStringLiteral("global") : QStringLiteral("local");
     a_Result->packetsFrom = facts.packetsMatch ? QStringLiteral("configuration") : QStringLiteral("records");
 

@@ -204,16 +204,16 @@ TEST(NexusFile, HostileInputsGiveOneLineErrorsAndWriteNothing)
     manyPackets.packetCount = 0x7FFFFFFF;
     ConfigurationFile manyPhotons;
     manyPhotons.firstPhotonCount = 0x7FFFFFFF;
-    ConfigurationFile oldFormat;
-    oldFormat.version = 2;
+    ConfigurationFile newFormat;
+    newFormat.version = 7;
     const QByteArray good = ConfigurationFile().bytes(packets);
     const Case cases[] = {
         {"not a configuration", QByteArray(200, 'x'), "not a configuration file"},
-        {"unknown format", oldFormat.bytes(packets), "format version 2 is not supported"},
-        {"truncated", good.left(good.size() / 2), "ends early"},
-        {"channel count", manyChannels.bytes(packets), "channel records"},
-        {"packet count", manyPackets.bytes(packets), "more than the file holds"},
-        {"photon count", manyPhotons.bytes(packets), "more than the file holds"},
+        {"unknown format", newFormat.bytes(packets), "not a configuration file of a format version"},
+        {"truncated", good.left(good.size() / 2), "truncated or corrupt"},
+        {"channel count", manyChannels.bytes(packets), "ends inside anode channel record"},
+        {"packet count", manyPackets.bytes(packets), "ends inside packet record"},
+        {"photon count", manyPhotons.bytes(packets), "ends inside photon record"},
     };
     const QString config = folder.file(QStringLiteral("configuration.dat"));
     for (const Case& c : cases) {

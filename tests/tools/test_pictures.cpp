@@ -1,6 +1,5 @@
 // What the pictures are made from: the binary collection reader, the placing of
 // pixels on the camera, the energy histogram and the photopeak estimate.
-#include "tools/configfileheader.h"
 #include "tools/photonfile.h"
 #include "tools/plotaxis.h"
 #include "tools/photopeak.h"
@@ -151,37 +150,6 @@ TEST(PlotAxis, TicksAreRoundNumbersCoveringTheRange)
     EXPECT_DOUBLE_EQ(PlotAxis::niceCeiling(7), 7);
     EXPECT_EQ(PlotAxis::label(12500, 2500), QStringLiteral("12,500"));
     EXPECT_EQ(PlotAxis::label(0.25, 0.25), QStringLiteral("0.25"));
-}
-
-TEST(ConfigFileHeader, ReadsTheCameraAddressAndRefusesOtherFiles)
-{
-    tooltest::ScratchFolder folder;
-    const auto write = [&](const QString& a_Name, const QByteArray& a_Bytes) {
-        QFile file(folder.file(a_Name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(a_Bytes);
-        return file.fileName();
-    };
-    ConfigFileHeader header;
-    QString error;
-    // Magic, format 6, stream 15, then "10.0.0.2" with its length counting the zero.
-    const QByteArray head = QByteArray::fromHex("0000beef000000060000000f00000009");
-    ASSERT_TRUE(ConfigFileHeader::read(write(QStringLiteral("good.dat"), head + QByteArray("10.0.0.2", 9) + "rest"),
-                                       &header, &error))
-        << error.toStdString();
-    EXPECT_EQ(header.formatVersion, 6);
-    EXPECT_EQ(header.cameraAddress, QStringLiteral("10.0.0.2"));
-
-    EXPECT_FALSE(ConfigFileHeader::read(write(QStringLiteral("magic.dat"), QByteArray::fromHex("0000beee") + head.mid(4)),
-                                        &header, &error));
-    EXPECT_TRUE(error.endsWith(QLatin1String("is not a configuration file")));
-    // A length far beyond the file, and an address without its zero, are refused.
-    EXPECT_FALSE(ConfigFileHeader::read(write(QStringLiteral("long.dat"), head.left(12) + QByteArray::fromHex("7fffffff") + "10."),
-                                        &header, &error));
-    EXPECT_TRUE(error.endsWith(QLatin1String("bad camera address field")));
-    EXPECT_FALSE(ConfigFileHeader::read(write(QStringLiteral("zero.dat"), head + "10.0.0.23"), &header, &error));
-    EXPECT_FALSE(ConfigFileHeader::read(write(QStringLiteral("short.dat"), head.left(6)), &header, &error));
-    EXPECT_FALSE(ConfigFileHeader::read(folder.file(QStringLiteral("missing.dat")), &header, &error));
 }
 
 } // namespace
