@@ -1,15 +1,15 @@
 // quorvel: the command-line tool of the camera library. It uses the library only
 // through include/quorveldll.h, as any client would.
 #include "quorveldll.h"
-#include "tools/acquirecommand.h"
-#include "tools/camsimcommand.h"
-#include "tools/commandline.h"
-#include "tools/configcommand.h"
-#include "tools/convertcommand.h"
-#include "tools/regcommand.h"
-#include "tools/showcommand.h"
-#include "tools/statuscommand.h"
-#include "tools/terminal.h"
+#include "tools/commands/acquirecommand.h"
+#include "tools/commands/camsimcommand.h"
+#include "tools/commands/commandline.h"
+#include "tools/commands/configcommand.h"
+#include "tools/commands/convertcommand.h"
+#include "tools/commands/regcommand.h"
+#include "tools/commands/showcommand.h"
+#include "tools/commands/statuscommand.h"
+#include "tools/terminal/terminal.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -3,8 +3,8 @@
 // and every file must agree with what the camera says it sent.
 #include "tests/tools/hdf5readback.h"
 #include "tests/tools/toolrun.h"
-#include "tools/floodimage.h"
-#include "tools/spectrumplot.h"
+#include "tools/pictures/floodimage.h"
+#include "tools/pictures/spectrumplot.h"
 
 #include <QFile>
 #include <QImage>

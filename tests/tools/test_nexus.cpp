@@ -4,7 +4,7 @@
 // binary collection.
 #include "tests/tools/hdf5readback.h"
 #include "tests/tools/toolrun.h"
-#include "tools/photonconverter.h"
+#include "tools/files/photonconverter.h"
 
 #include <QDataStream>
 #include <QDir>

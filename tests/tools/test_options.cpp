@@ -1,8 +1,8 @@
 // Command-line options turned into camera and run settings, and the refusals a
 // user sees for values that make no sense.
-#include "tools/acquiresettings.h"
-#include "tools/cameraoptions.h"
-#include "tools/camsimoptions.h"
+#include "tools/commands/acquiresettings.h"
+#include "tools/commands/cameraoptions.h"
+#include "tools/commands/camsimoptions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // What the pictures are made from: the binary collection reader, the placing of
 // pixels on the camera, the energy histogram and the photopeak estimate.
-#include "tools/photonfile.h"
-#include "tools/plotaxis.h"
-#include "tools/photopeak.h"
-#include "tools/photontally.h"
-#include "tools/spectrumplot.h"
+#include "tools/files/photonfile.h"
+#include "tools/pictures/plotaxis.h"
+#include "tools/pictures/photopeak.h"
+#include "tools/pictures/photontally.h"
+#include "tools/pictures/spectrumplot.h"
 #include "tests/tools/toolrun.h"
 
 #include <QFile>

@@ -1,0 +1,24 @@
+// Reads a binary collection file: 11 bytes per photon, big-endian, no header:
+// GM ID (1), header word (2), pixel (2), energy (2), positive energy (1),
+// time detect (2), positive time detect (1).
+#ifndef TOOLS_PHOTONFILE_H
+#define TOOLS_PHOTONFILE_H
+
+#include "tools/pictures/photontally.h"
+
+#include <QString>
+
+namespace tool {
+
+class PhotonFile {
+public:
+    static constexpr int recordBytes = 11;
+
+    // Adds every photon of the file to a_Tally. False with a one-line reason if the
+    // file cannot be read or is not a whole number of records.
+    static bool read(const QString& a_Path, PhotonTally* a_Tally, QString* a_Error);
+};
+
+} // namespace tool
+
+#endif
