@@ -1,4 +1,4 @@
-// Channel words, channel and group validation, and group assignment.
+// Channel words, and channel and group validation.
 #include <functional>
 #include <vector>
 
@@ -181,89 +181,4 @@ TEST(ASICGroup, ChannelsAreNumberedFromOneInOrder)
     ASSERT_EQ(cathode.GetNoOfChannels(), 2);
     EXPECT_EQ(cathode.GetChannel(2).GetChannelNo(), 2);
     EXPECT_THROW(anode.GetChannel(129), std::out_of_range);
-}
-
-TEST(ASICGroupAssignment, AnodeGroupCopiesEverySettingButNotNumbersOrError)
-{
-    ASICAnodeData source(128);
-    source.SetTestPulseStep(77);
-    source.SetPeakDetectTimeout(4);
-    source.SetTimeDetectRampLength(3);
-    source.SetPeakingTime(2.0);
-    source.SetTestPulseEdge(TEST_PULSE_EDGE_2);
-    source.SetPositiveEnergyThresholdStep(1000);
-    source.SetNegativeEnergyThresholdStep(999);
-    for (int no = 1; no <= 128; ++no) {
-        ASICAnodeChannel& channel = source.AccessChannel(no);
-        channel.SetOptions(no * 3);
-        channel.SetPositivePulseThresholdTrimStep(no % 32);
-        channel.SetNegativePulseThresholdTrimStep((no + 7) % 32);
-        channel.SetSignalToMonitor(no % 2 ? SIGNAL_2 : SIGNAL_1);
-    }
-    source.SetTestPulseStep(5000); // leaves an error in the source
-
-    ASICAnodeData target(128);
-    target.SetPositiveEnergyThresholdStep(-5);
-    const QString targetError = target.GetLastError();
-    target.AccessChannel(3).SetPositivePulseThresholdTrimStep(99);
-    const QString channelError = target.GetChannel(3).GetLastError();
-    target = source;
-
-    EXPECT_EQ(target.GetTestPulseStep(), 77);
-    EXPECT_EQ(target.GetPeakDetectTimeout(), 4);
-    EXPECT_EQ(target.GetTimeDetectRampLength(), 3);
-    EXPECT_DOUBLE_EQ(target.GetPeakingTime(), 2.0);
-    EXPECT_EQ(target.GetTestPulseEdge(), TEST_PULSE_EDGE_2);
-    EXPECT_EQ(target.GetPositiveEnergyThresholdStep(), 1000);
-    EXPECT_EQ(target.GetNegativeEnergyThresholdStep(), 999);
-    EXPECT_EQ(target.GetLastError(), targetError);
-    EXPECT_EQ(target.GetChannel(3).GetLastError(), channelError);
-    for (int no = 1; no <= 128; ++no) {
-        const ASICAnodeChannel& channel = target.GetChannel(no);
-        EXPECT_EQ(channel.GetChannelNo(), no);
-        EXPECT_EQ(channel.GetOptions(), no * 3);
-        EXPECT_EQ(channel.GetDataBits(), source.GetChannel(no).GetDataBits());
-    }
-}
-
-TEST(ASICGroupAssignment, CathodeGroupCopiesEverySettingButNotNumbers)
-{
-    ASICCathodeData source(2);
-    source.SetTestPulseStep(12);
-    source.SetPeakDetectTimeout(8);
-    source.SetTimeDetectRampLength(4);
-    source.SetPeakingTime(0.5);
-    source.SetTestModeInput(TEST_MODE_INPUT_2);
-    source.SetTimingShaperPeakingTime(TIMING_CHANNELS_SHAPER_PEAKING_TIME_3);
-    source.SetEnergyThresholdStep(1);
-    source.SetTimingUnipolarThresholdStep(2);
-    source.SetTimingPrimaryBiPolarMultiThresholdStep(3);
-    source.SetTimingSecondaryMultiThresholdDisplacementStep(4);
-    ASICCathodeChannel& channel = source.AccessChannel(2);
-    channel.SetMasked(true);
-    channel.SetShapedTimingSignal(SHAPED_TIMING_SIGNAL_2);
-    channel.SetTimingMode(TIMING_MODE_2);
-    channel.SetTimingUnipolarThresholdTrimStep(9);
-    channel.SetTimingFirstMultiThresholdTrimStep(10);
-    channel.SetTimingSecondMultiThresholdTrimStep(11);
-    channel.SetTimingThirdMultiThresholdTrimStep(12);
-    channel.SetInternalLeakageCurrentGenerator(CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2);
-
-    ASICCathodeData target(2);
-    target = source;
-    EXPECT_EQ(target.GetTestPulseStep(), 12);
-    EXPECT_EQ(target.GetPeakDetectTimeout(), 8);
-    EXPECT_EQ(target.GetTimeDetectRampLength(), 4);
-    EXPECT_DOUBLE_EQ(target.GetPeakingTime(), 0.5);
-    EXPECT_EQ(target.GetTestModeInput(), TEST_MODE_INPUT_2);
-    EXPECT_EQ(target.GetTimingShaperPeakingTime(), TIMING_CHANNELS_SHAPER_PEAKING_TIME_3);
-    EXPECT_EQ(target.GetEnergyThresholdStep(), 1);
-    EXPECT_EQ(target.GetTimingUnipolarThresholdStep(), 2);
-    EXPECT_EQ(target.GetTimingPrimaryBiPolarMultiThresholdStep(), 3);
-    EXPECT_EQ(target.GetTimingSecondaryMultiThresholdDisplacementStep(), 4);
-    EXPECT_EQ(target.GetChannel(2).GetChannelNo(), 2);
-    EXPECT_EQ(target.GetChannel(2).GetDataBits(), channel.GetDataBits());
-    EXPECT_EQ(target.GetChannel(2).GetInternalLeakageCurrentGenerator(),
-        CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2);
-    EXPECT_EQ(target.GetChannel(1).GetDataBits(), 0u);
 }

@@ -294,19 +294,32 @@ TEST(ASICChannelOps, GettersRefuseANullPointer)
     EXPECT_FALSE(asic.GetChannelPositivePulseThresholdTrimStep(CHANNEL_TYPE_ANODE, 1, nullptr));
 }
 
+// The groups and channels are copied whole (option words included), but
+// neither the ASIC's nor a group's nor a channel's last error.
 TEST(ASICAssignment, CopiesEverySettingButNotTheLastError)
 {
     ASIC source;
     asictest::FillWithNonDefaults(source);
     ASSERT_EQ(source.GetAnalogOutputMonitored(), ANALOG_OUTPUT_ANODE_CHANNEL);
     source.SetReadoutMode(GMASIC_READOUT_MODE_UNDEFINED);
+    source.AccessAnodeChannelData()->AccessChannel(7).SetOptions(0x40 | 0x3);
+    source.AccessAnodeChannelData()->SetTestPulseStep(5000);
+    source.AccessCathodeChannelData()->AccessChannel(2).SetTimingMode(TIMING_MODE_UNDEFINED);
 
     ASIC target;
     target.SetChannelGain(CHANNEL_GAIN_UNDEFINED);
     const QString targetError = target.GetLastError();
+    target.AccessAnodeChannelData()->SetPositiveEnergyThresholdStep(-5);
+    const QString groupError = target.GetAnodeChannelData().GetLastError();
+    target.AccessAnodeChannelData()->AccessChannel(3).SetPositivePulseThresholdTrimStep(99);
+    const QString channelError = target.GetAnodeChannelData().GetChannel(3).GetLastError();
     target = source;
 
     EXPECT_EQ(target.GetLastError(), targetError);
+    EXPECT_EQ(target.GetAnodeChannelData().GetLastError(), groupError);
+    EXPECT_EQ(target.GetAnodeChannelData().GetChannel(3).GetLastError(), channelError);
+    EXPECT_TRUE(target.GetCathodeChannelData().GetChannel(2).GetLastError().isEmpty());
+    EXPECT_EQ(target.GetAnodeChannelData().GetChannel(7).GetOptions(), 0x43);
     EXPECT_EQ(target.GetGlobalDataArray(), source.GetGlobalDataArray());
     EXPECT_EQ(target.GetChannelDataArray(), source.GetChannelDataArray());
     EXPECT_EQ(target.GetCathodeTestClockType(), CATHODE_TEST_CLOCK_TYPE_1);
@@ -321,6 +334,9 @@ TEST(ASICAssignment, CopiesEverySettingButNotTheLastError)
     EXPECT_DOUBLE_EQ(target.GetPeakingTime(CHANNEL_TYPE_ANODE), 1.0);
     EXPECT_EQ(target.GetCathodeChannelData().GetChannel(1).GetInternalLeakageCurrentGenerator(),
         CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2);
+    EXPECT_DOUBLE_EQ(target.GetPeakingTime(CHANNEL_TYPE_CATHODE), 0.5);
+    EXPECT_EQ(target.GetCathodeTimeDetectRampLength(), 2);
     for (int no = 1; no <= ASIC_ANODE_CHANNEL_COUNT; ++no)
         EXPECT_EQ(target.GetAnodeChannelData().GetChannel(no).GetChannelNo(), no);
+    EXPECT_EQ(target.GetCathodeChannelData().GetChannel(2).GetChannelNo(), 2);
 }
