@@ -454,8 +454,9 @@ TEST_F(LoadConfigurationTest, FewerGMsThanTheCameraGoToTheLoadedGMs)
     EXPECT_EQ(QuorvelDll::GetLastError(), "No loaded GMs to copy from");
 }
 
-// The camera reports its GMs out of ID order: each GM gets its own settings
-// back, and the whole configuration with its packets survives byte for byte.
+// The camera reports its GMs out of ID order: the file holds them in ID order,
+// each GM gets its own settings back, and the whole configuration with its
+// packets survives byte for byte.
 TEST_F(LoadConfigurationTest, SavedConfigurationAndPacketsLoadBackOntoTheirOwnGMs)
 {
     ASSERT_NO_FATAL_FAILURE(StartCameraWithGMs({3, 1, 4, 2}));
@@ -482,6 +483,14 @@ TEST_F(LoadConfigurationTest, SavedConfigurationAndPacketsLoadBackOntoTheirOwnGM
     const QString saved = tempPath(m_Address + "_saved.dat");
     ASSERT_TRUE(QuorvelDll::SaveConfiguration(saved.toUtf8().constData())) << QuorvelDll::GetLastError();
     QuorvelDll::Close();
+    // The file holds each GM once, in ID order.
+    ParsedConfiguration parsed;
+    ASSERT_TRUE(parse(readFile(saved), &parsed));
+    ASSERT_EQ(parsed.m_GMs.size(), 4u);
+    for (int k = 1; k <= 4; ++k) {
+        EXPECT_EQ(parsed.m_GMs[static_cast<size_t>(k - 1)].m_ID, k);
+        EXPECT_EQ(parsed.m_GMs[static_cast<size_t>(k - 1)].m_DelayTime, 20 * k);
+    }
 
     PrepareClient();
     ASSERT_TRUE(Load(saved)) << QuorvelDll::GetLastError();
