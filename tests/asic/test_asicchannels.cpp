@@ -1,4 +1,5 @@
-// Channel words, and channel and group validation.
+// Channel words and channel numbering. The texts of refused channel and group
+// values are checked through the ASIC that copies them (test_asicsettings.cpp).
 #include <functional>
 #include <vector>
 
@@ -98,77 +99,6 @@ TEST(ASICChannelOptions, MaskAndTestCapacitorKeepOtherOptionBits)
     EXPECT_FALSE(channel.IsMasked());
     EXPECT_TRUE(channel.IsTestCapacitorEnabled());
     EXPECT_EQ(channel.GetOptions(), 0x42);
-}
-
-TEST(ASICChannelValidation, TrimStepsOutsideTheirRangeAreRefusedWithTheirText)
-{
-    ASICAnodeChannel anode(1);
-    EXPECT_FALSE(anode.SetPositivePulseThresholdTrimStep(32));
-    EXPECT_EQ(anode.GetLastError(), "Positive Pulse Threshold Trim must be between 0 and 31");
-    EXPECT_FALSE(anode.SetPositivePulseThresholdTrimStep(-1));
-    EXPECT_EQ(anode.GetPostivePulseThresholdTrimStep(), 0);
-    EXPECT_TRUE(anode.SetPositivePulseThresholdTrimStep(31));
-    EXPECT_FALSE(anode.SetNegativePulseThresholdTrimStep(32));
-    EXPECT_EQ(anode.GetLastError(), "Negative Pulse Threshold Trim must be between 0 and 31");
-    EXPECT_FALSE(anode.SetSignalToMonitor(SIGNAL_UNDEFINED));
-    EXPECT_EQ(anode.GetLastError(), "Undefined anode signal to monitor detected");
-    EXPECT_EQ(anode.GetSignalMonitored(), SIGNAL_1);
-
-    ASICCathodeChannel cathode(1);
-    const QString range = "Threshold Trim Step must be between 0 and 15";
-    EXPECT_FALSE(cathode.SetTimingUnipolarThresholdTrimStep(16));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Channel Unipolar " + range);
-    EXPECT_FALSE(cathode.SetTimingFirstMultiThresholdTrimStep(-1));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Channel First Multi-" + range);
-    EXPECT_FALSE(cathode.SetTimingSecondMultiThresholdTrimStep(16));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Channel Second Multi-" + range);
-    EXPECT_FALSE(cathode.SetTimingThirdMultiThresholdTrimStep(100));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Channel Third Multi-" + range);
-    EXPECT_TRUE(cathode.SetTimingThirdMultiThresholdTrimStep(15));
-    EXPECT_EQ(cathode.GetDataBits(), 0xF000u);
-}
-
-TEST(ASICChannelValidation, UndefinedCathodeEnumerationsAreRefused)
-{
-    ASICCathodeChannel cathode(1);
-    EXPECT_FALSE(cathode.SetShapedTimingSignal(SHAPED_TIMING_SIGNAL_UNDEFINED));
-    EXPECT_EQ(cathode.GetLastError(), "Undefined shaped timing signal detected");
-    EXPECT_FALSE(cathode.SetTimingMode(TIMING_MODE_UNDEFINED));
-    EXPECT_EQ(cathode.GetLastError(), "Undefined timing mode detected");
-    EXPECT_FALSE(cathode.SetInternalLeakageCurrentGenerator(CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_UNDEFINED));
-    EXPECT_EQ(cathode.GetLastError(), "Undefined internal leakage current generator detected");
-    EXPECT_EQ(cathode.GetTimingMode(), TIMING_MODE_1);
-}
-
-TEST(ASICGroupValidation, GroupStepsAreRefusedWithTheirTexts)
-{
-    const QString range = "Threshold Step must be between 0 and 1023";
-    ASICAnodeData anode(128);
-    EXPECT_FALSE(anode.SetPositiveEnergyThresholdStep(1024));
-    EXPECT_EQ(anode.GetLastError(), "Positive Energy " + range);
-    EXPECT_FALSE(anode.SetNegativeEnergyThresholdStep(-1));
-    EXPECT_EQ(anode.GetLastError(), "Negative Energy " + range);
-    EXPECT_FALSE(anode.SetTestPulseStep(1024));
-    EXPECT_EQ(anode.GetLastError(), "Test Pulse step must be between 0 and 1023");
-    EXPECT_TRUE(anode.SetTestPulseStep(1023));
-    EXPECT_FALSE(anode.SetTestPulseEdge(TEST_PULSE_EDGE_UNDEFINED));
-    EXPECT_EQ(anode.GetLastError(), "Undefined anode test pulse edge detected");
-
-    ASICCathodeData cathode(2);
-    EXPECT_FALSE(cathode.SetEnergyThresholdStep(1024));
-    EXPECT_EQ(cathode.GetLastError(), "Energy " + range);
-    EXPECT_FALSE(cathode.SetTimingUnipolarThresholdStep(1024));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Unipolar " + range);
-    EXPECT_FALSE(cathode.SetTimingPrimaryBiPolarMultiThresholdStep(1024));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Primary BiPolar " + range);
-    EXPECT_FALSE(cathode.SetTimingSecondaryMultiThresholdDisplacementStep(16));
-    EXPECT_EQ(cathode.GetLastError(),
-        "Cathode Timing Channels Secondary Multi-Thresholds Displacement must be between 0 and 15");
-    EXPECT_TRUE(cathode.SetTimingSecondaryMultiThresholdDisplacementStep(15));
-    EXPECT_FALSE(cathode.SetTestModeInput(TEST_MODE_INPUT_UNDEFINED));
-    EXPECT_EQ(cathode.GetLastError(), "Undefined cathode test mode input detected");
-    EXPECT_FALSE(cathode.SetTimingShaperPeakingTime(TIMING_CHANNELS_SHAPER_PEAKING_TIME_UNDEFINED));
-    EXPECT_EQ(cathode.GetLastError(), "Undefined timing channels shaper peaking time detected");
 }
 
 TEST(ASICGroup, ChannelsAreNumberedFromOneInOrder)
