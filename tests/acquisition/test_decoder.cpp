@@ -17,13 +17,7 @@ using namespace decodertest;
 
 namespace {
 
-QByteArray Bytes(std::initializer_list<int> a_Bytes)
-{
-    QByteArray bytes;
-    for (int byte : a_Bytes)
-        bytes.append(static_cast<char>(byte));
-    return bytes;
-}
+using testsupport::bytes;
 
 // The record size the decoder uses for a GM byte: that GM's, or the last GM's.
 int RecordSizeFor(const std::vector<RefGM>& a_GMs, int a_ID)
@@ -153,7 +147,7 @@ TEST_F(DecoderTest, EmptyBatchEmitsBothSignals)
 
 TEST_F(DecoderTest, SmallestPacketIsStoredOnlyWithItsChecksum)
 {
-    EXPECT_EQ(Decode(Bytes({0xFE, 0x7E, 0x01, 0x00, 0x05, 0x00, 0x01, 0x82, 0xFD, 0x7F})), 1);
+    EXPECT_EQ(Decode(bytes({0xFE, 0x7E, 0x01, 0x00, 0x05, 0x00, 0x01, 0x82, 0xFD, 0x7F})), 1);
     const std::vector<RefPacket> stored = Stored();
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].m_GMID, 1);
@@ -161,7 +155,7 @@ TEST_F(DecoderTest, SmallestPacketIsStoredOnlyWithItsChecksum)
     EXPECT_EQ(stored[0].m_HeaderByte, 0);
     EXPECT_TRUE(stored[0].m_Photons.empty());
 
-    EXPECT_EQ(Decode(Bytes({0xFE, 0x7E, 0x01, 0x00, 0x05, 0x00, 0x01, 0x83, 0xFD, 0x7F})), 0);
+    EXPECT_EQ(Decode(bytes({0xFE, 0x7E, 0x01, 0x00, 0x05, 0x00, 0x01, 0x83, 0xFD, 0x7F})), 0);
     EXPECT_EQ(Stored().size(), 1u);
 }
 
@@ -237,7 +231,7 @@ TEST_F(DecoderTest, FooterInsideABodyClosesThePacketOnlyWhenItFits)
     // 5-byte records with FD 7F at a misaligned offset of the body: the packet stays whole.
     const QByteArray misaligned = Record5(126, 0x80, 0x11, 0xFD, 0x7F) + Record5(0, 0x81, 0x22, 0x40, 0x01);
     // 3-byte records with FD 7F where a footer would fit, but with the wrong checksum before it.
-    const QByteArray aligned = Record3(126, 0x80, 0x01) + Bytes({0x00, 0x00, 0xFD, 0x7F, 0x80, 0x02});
+    const QByteArray aligned = Record3(126, 0x80, 0x01) + bytes({0x00, 0x00, 0xFD, 0x7F, 0x80, 0x02});
     EXPECT_EQ(Decode(MakePacket(1, 1, 0, misaligned) + MakePacket(2, 2, 0, aligned)), 2);
     const std::vector<RefPacket> stored = Stored();
     ASSERT_EQ(stored.size(), 2u);
@@ -253,7 +247,7 @@ TEST_F(DecoderTest, PhotonBytesThatLookLikeAFooterDoNotCutThePacketShort)
     // starts with that sum and FD, and the one after with 7F, so a footer with
     // a matching checksum sits inside the body. No header follows it, so the
     // packet runs on to its true footer.
-    const QByteArray body = Record3(126, 0x80, 0x01) + Bytes({0x02, 0x7D, 0xFD}) + Bytes({0x7F, 0x80, 0x05})
+    const QByteArray body = Record3(126, 0x80, 0x01) + bytes({0x02, 0x7D, 0xFD}) + bytes({0x7F, 0x80, 0x05})
                             + Record3(126, 0x80, 0x06);
     const QByteArray batch = MakePacket(1, 1, 0, body) + MakePacket(2, 2, 0, Record3(126, 0x80, 0x07));
     m_Decoder.OnPixelMappingModeChanged(static_cast<PixelMappingMode>(1));
@@ -313,8 +307,8 @@ TEST_F(DecoderTest, HostileBatchesEndWithTheValidPacketsFound)
     const QByteArray valid = MakePacket(1, 77, 0, Record5(126, 0x80, 1, 0x40, 1));
     const std::vector<QByteArray> patterns = {
         MakePacket(1, 5, 0, QByteArray(), 1),                       // 10-byte packets, bad checksums
-        Bytes({0xFE, 0x7E, 0x01, 0xFD, 0x7F}),                      // headers and footers packed tight
-        Bytes({0xFE, 0x7E, 0x01, 0x00, 0x00, 0x00, 0xFD, 0x7F, 0xFD, 0x7F}),
+        bytes({0xFE, 0x7E, 0x01, 0xFD, 0x7F}),                      // headers and footers packed tight
+        bytes({0xFE, 0x7E, 0x01, 0x00, 0x00, 0x00, 0xFD, 0x7F, 0xFD, 0x7F}),
     };
     for (const QByteArray& pattern : patterns) {
         CollectedPackets::DeleteInstance();

@@ -1,4 +1,5 @@
 // System settings: refusals with their messages, and the GBE control image.
+#include "support/testsupport.h"
 #include "core/quorvelsysconfig.h"
 #include "asic/detectorcalcs.h"
 
@@ -6,13 +7,7 @@
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> a_Values)
-{
-    QByteArray result;
-    for (int v : a_Values)
-        result.append(static_cast<char>(v));
-    return result;
-}
+using testsupport::bytes;
 
 TEST(QuorvelSysConfig, PacketTransferRateMustBeAWholeThousandInRange)
 {

@@ -239,13 +239,7 @@ protected:
         return requests;
     }
 
-    static QByteArray Bytes(std::initializer_list<int> a_Values)
-    {
-        QByteArray result;
-        for (int value : a_Values)
-            result.append(static_cast<char>(value));
-        return result;
-    }
+    static QByteArray Bytes(std::initializer_list<int> a_Values) { return testsupport::bytes(a_Values); }
 
     // A GM register write as it goes on the wire.
     static QByteArray GMWrite(int a_Register, int a_GMID, int a_Value)

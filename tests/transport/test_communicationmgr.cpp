@@ -32,13 +32,7 @@ void recordReport(const char* a_Text)
     g_Reports.append(QString::fromUtf8(a_Text));
 }
 
-QByteArray bytes(std::initializer_list<int> a_Values)
-{
-    QByteArray result;
-    for (int v : a_Values)
-        result.append(static_cast<char>(v));
-    return result;
-}
+using testsupport::bytes;
 
 struct ReadRequest : Register {
     ReadRequest(int a_RegNo, int a_ReadBytes)

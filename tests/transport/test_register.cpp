@@ -1,16 +1,9 @@
+#include "support/testsupport.h"
 #include "transport/register.h"
 
 #include <gtest/gtest.h>
 
-namespace {
-QByteArray bytes(std::initializer_list<int> a_Values)
-{
-    QByteArray result;
-    for (int v : a_Values)
-        result.append(static_cast<char>(v));
-    return result;
-}
-} // namespace
+using testsupport::bytes;
 
 TEST(Register, CommandByteCarriesNumberAndWriteBit)
 {
