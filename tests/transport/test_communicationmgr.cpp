@@ -187,46 +187,32 @@ TEST_F(CommunicationMGRTest, RequestsGoOutAsTheirBytesOnTheirConnection)
     EXPECT_EQ(m_Camera->receivedBytes(camsim::Channel::Simulator), bytes({0x81, 0x12, 0x00}));
 }
 
-TEST_F(CommunicationMGRTest, ReadRefusesAReplyWithTheWrongEchoByte)
+// Replies the camera spoils: a wrong echo byte is refused; replies cut short are
+// taken after the completion wait; a split reply is waited for. Each request
+// after a spoiled one is answered normally.
+TEST_F(CommunicationMGRTest, ReadCopesWithSpoiledReplies)
 {
     Connect();
     m_Camera->setSystemRegister(14, 0x1234);
-    m_Camera->setReplyFault(camsim::ReplyFault::WrongEcho, 0, 1);
     QByteArray reply;
+    m_Camera->setReplyFault(camsim::ReplyFault::WrongEcho, 0, 1);
     EXPECT_FALSE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
     EXPECT_EQ(m_Manager.GetLastError(), QStringLiteral("Invalid read command for register 14"));
-
-    // The next request is answered normally.
-    ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
-    EXPECT_EQ(reply, bytes({14, 0x12, 0x34}));
-}
-
-TEST_F(CommunicationMGRTest, ReadAcceptsShortRepliesAfterTheCompletionWait)
-{
-    Connect();
-    m_Camera->setSystemRegister(14, 0x1234);
-    QByteArray reply;
-    m_Camera->setReplyFault(camsim::ReplyFault::EchoOnly, 0, 1);
-    ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
-    EXPECT_EQ(reply, bytes({14}));
-
-    m_Camera->setReplyFault(camsim::ReplyFault::Short, 0, 1);
-    ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
-    EXPECT_EQ(reply, bytes({14, 0x12}));
-}
-
-TEST_F(CommunicationMGRTest, ReadWaitsForTheRestOfASplitReply)
-{
-    Connect();
-    m_Camera->setSystemRegister(14, 0x1234);
-    m_Camera->setAdcReading(1, 1, 0x0ABC);
-    m_Camera->setReplyFault(camsim::ReplyFault::Split, 100, 2);
-
-    QByteArray reply;
-    ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
-    EXPECT_EQ(reply, bytes({14, 0x12, 0x34}));
+    const std::pair<camsim::ReplyFault, QByteArray> faults[] = {
+        {camsim::ReplyFault::None, bytes({14, 0x12, 0x34})},
+        {camsim::ReplyFault::EchoOnly, bytes({14})},
+        {camsim::ReplyFault::Short, bytes({14, 0x12})},
+        {camsim::ReplyFault::Split, bytes({14, 0x12, 0x34})},
+    };
+    for (const auto& fault : faults) {
+        m_Camera->setReplyFault(fault.first, 100, 1);
+        ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply)) << static_cast<int>(fault.first);
+        EXPECT_EQ(reply, fault.second) << static_cast<int>(fault.first);
+    }
 
     // A GM's ADC register replies with two value bytes to its one placeholder.
+    m_Camera->setAdcReading(1, 1, 0x0ABC);
+    m_Camera->setReplyFault(camsim::ReplyFault::Split, 100, 1);
     GMRegister adc(26, 1, REGISTER_OP_READ);
     adc.AddReadBytes(1);
     EXPECT_EQ(CommunicationMGR::ExpectedReplyLength(adc), 4);
