@@ -142,17 +142,6 @@ TEST_F(QuorvelTest, DirectReadStoresZeroForMissingReplyBytes)
     EXPECT_EQ(controller->GetLastError(), "Invalid read command for register 14");
 }
 
-TEST_F(QuorvelTest, DirectAccessBeforeConnectingFailsInTheConnection)
-{
-    Quorvel* controller = Quorvel::GetInstance();
-    unsigned char msb = 0;
-    unsigned char lsb = 0;
-    EXPECT_FALSE(controller->RegDirectWrite(5, 1, 2));
-    EXPECT_EQ(controller->GetLastError(), "Failed to write to register 5");
-    EXPECT_FALSE(controller->RegDirectRead(6, &msb, &lsb));
-    EXPECT_EQ(controller->GetLastError(), "Failed to read from register 6");
-}
-
 TEST_F(QuorvelTest, GBEFirmwareVersionIsASignedByte)
 {
     Quorvel* controller = Quorvel::GetInstance();
