@@ -216,6 +216,8 @@ TEST_F(CommunicationMGRTest, ReadCopesWithSpoiledReplies)
     GMRegister adc(26, 1, REGISTER_OP_READ);
     adc.AddReadBytes(1);
     EXPECT_EQ(CommunicationMGR::ExpectedReplyLength(adc), 4);
+    EXPECT_EQ(adc.GetGMID(), 1);
+    EXPECT_EQ(adc.GetOp(), REGISTER_OP_READ);
     ASSERT_TRUE(m_Manager.ReadSysControlRegister(adc, &reply));
     EXPECT_EQ(reply, bytes({26, 1, 0x0A, 0xBC}));
 }
