@@ -17,13 +17,7 @@ using namespace decodertest;
 
 namespace {
 
-QByteArray Bytes(std::initializer_list<int> a_Bytes)
-{
-    QByteArray bytes;
-    for (int byte : a_Bytes)
-        bytes.append(static_cast<char>(byte));
-    return bytes;
-}
+using testsupport::bytes;
 
 // The record size the decoder uses for a GM byte: that GM's, or the last GM's.
 int RecordSizeFor(const std::vector<RefGM>& a_GMs, int a_ID)
@@ -153,7 +147,7 @@ TEST_F(DecoderTest, EmptyBatchEmitsBothSignals)
 
 TEST_F(DecoderTest, SmallestPacketIsStoredOnlyWithItsChecksum)
 {
-    EXPECT_EQ(Decode(Bytes({0xFE, 0x7E, 0x01, 0x00, 0x05, 0x00, 0x01, 0x82, 0xFD, 0x7F})), 1);
+    EXPECT_EQ(Decode(bytes({0xFE, 0x7E, 0x01, 0x00, 0x05, 0x00, 0x01, 0x82, 0xFD, 0x7F})), 1);
     const std::vector<RefPacket> stored = Stored();
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].m_GMID, 1);
@@ -161,52 +155,8 @@ TEST_F(DecoderTest, SmallestPacketIsStoredOnlyWithItsChecksum)
     EXPECT_EQ(stored[0].m_HeaderByte, 0);
     EXPECT_TRUE(stored[0].m_Photons.empty());
 
-    EXPECT_EQ(Decode(Bytes({0xFE, 0x7E, 0x01, 0x00, 0x05, 0x00, 0x01, 0x83, 0xFD, 0x7F})), 0);
+    EXPECT_EQ(Decode(bytes({0xFE, 0x7E, 0x01, 0x00, 0x05, 0x00, 0x01, 0x83, 0xFD, 0x7F})), 0);
     EXPECT_EQ(Stored().size(), 1u);
-}
-
-TEST_F(DecoderTest, DecoderSkipsOnlyTheBadPacket)
-{
-    QByteArray batch = Bytes({0x00, 0x7E, 0xFE, 0x13});                       // junk before the first header
-    batch += MakePacket(1, 1, 0, Record3(126, 0x80, 1) + Bytes({0x00, 0x00, 0x00, 0x00}));   // 7-byte body
-    batch += MakePacket(1, 2, 0, Record3(126, 0x80, 2));
-    batch += MakePacket(1, 3, 0, Record3(126, 0x80, 3), 1);                  // bad checksum
-    batch += MakePacket(2, 4, 0, Record3(126, 0x80, 4));
-    batch += MakePacket(5, 5, 0, Record3(126, 0x80, 5));                     // GM byte out of range
-    batch += Bytes({0xFD, 0x7F, 0x55});
-    batch += MakePacket(3, 6, 0, QByteArray());
-    batch += MakePacket(4, 7, 0, Record3(126, 0x80, 7), -1);                 // bad checksum, nothing valid after it
-    EXPECT_EQ(Decode(batch), 3);
-    EXPECT_EQ(StoredHeaderWords(), (std::vector<int>{2, 4, 6}));
-}
-
-TEST_F(DecoderTest, GMByteMustFitTheActiveList)
-{
-    QByteArray batch;
-    for (int gm = 0; gm <= 5; ++gm)
-        batch += MakePacket(gm, gm, 0, QByteArray());
-    EXPECT_EQ(Decode(batch), 4);
-    EXPECT_EQ(StoredHeaderWords(), (std::vector<int>{1, 2, 3, 4}));
-
-    CollectedPackets::DeleteInstance();
-    SetGMs({{1, 8, 0}, {2, 8, 0}}, true);
-    EXPECT_EQ(Decode(batch), 4);
-    EXPECT_EQ(StoredHeaderWords(), (std::vector<int>{0, 1, 2, 3}));
-
-    CollectedPackets::DeleteInstance();
-    SetGMs({});
-    EXPECT_EQ(Decode(batch), 0);
-}
-
-TEST_F(DecoderTest, UnknownGMIDsAreReadWithTheLastGMsOptions)
-{
-    // Only GM 1 reported, with time detect: a packet of GM byte 3 has 5-byte records too.
-    SetGMs({{1, 8, 2}});
-    EXPECT_EQ(Decode(MakePacket(3, 9, 0, Record5(126, 0x80, 1, 0x40, 2))), 1);
-    const std::vector<RefPacket> stored = Stored();
-    ASSERT_EQ(stored.size(), 1u);
-    ASSERT_EQ(stored[0].m_Photons.size(), 1u);
-    EXPECT_EQ(stored[0].m_Photons[0].m_TimeDetect, 2);
 }
 
 TEST_F(DecoderTest, RecordsFollowTheGMsReadoutOptions)
@@ -241,6 +191,8 @@ TEST_F(DecoderTest, RecordsFollowTheGMsReadoutOptions)
     // Both: 0x10 marks a negative time detect value.
     check(3, 0, 10, 0x8100, 0, 0x4207, 0);
     check(3, 1, 11, 0x0100, 1, 0x0208, 1);
+    // The reference decoder reads the records the same way.
+    ExpectSame(stored, ReferenceDecode(batch, m_GMs, false, 2));
 }
 
 TEST_F(DecoderTest, PixelsFollowTheMappingModeAndGMOptionBit3)
@@ -261,6 +213,7 @@ TEST_F(DecoderTest, PixelsFollowTheMappingModeAndGMOptionBit3)
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(pixels(stored[0]), (std::vector<int>{1, 9}));             // mapped, unmapped channels dropped
     EXPECT_EQ(pixels(stored[1]), (std::vector<int>{126, 27, 0, 200}));   // bit 3 clear: the channel byte
+    ExpectSame(stored, ReferenceDecode(batch, m_GMs, false, 2));
 
     m_Decoder.OnPixelMappingModeChanged(PIXEL_MAPPING_MODE_GLOBAL);
     EXPECT_EQ(Decode(batch), 2);
@@ -269,6 +222,7 @@ TEST_F(DecoderTest, PixelsFollowTheMappingModeAndGMOptionBit3)
     EXPECT_EQ(pixels(stored[0]), (std::vector<int>{1, 9}));             // stored packets keep their pixels
     EXPECT_EQ(pixels(stored[2]), (std::vector<int>{1, 9}));
     EXPECT_EQ(pixels(stored[3]), (std::vector<int>{12, 20}));           // GM 2 sits in columns 12 to 22
+    ExpectSame({stored[2], stored[3]}, ReferenceDecode(batch, m_GMs, false, 1));
 }
 
 TEST_F(DecoderTest, FooterInsideABodyClosesThePacketOnlyWhenItFits)
@@ -277,7 +231,7 @@ TEST_F(DecoderTest, FooterInsideABodyClosesThePacketOnlyWhenItFits)
     // 5-byte records with FD 7F at a misaligned offset of the body: the packet stays whole.
     const QByteArray misaligned = Record5(126, 0x80, 0x11, 0xFD, 0x7F) + Record5(0, 0x81, 0x22, 0x40, 0x01);
     // 3-byte records with FD 7F where a footer would fit, but with the wrong checksum before it.
-    const QByteArray aligned = Record3(126, 0x80, 0x01) + Bytes({0x00, 0x00, 0xFD, 0x7F, 0x80, 0x02});
+    const QByteArray aligned = Record3(126, 0x80, 0x01) + bytes({0x00, 0x00, 0xFD, 0x7F, 0x80, 0x02});
     EXPECT_EQ(Decode(MakePacket(1, 1, 0, misaligned) + MakePacket(2, 2, 0, aligned)), 2);
     const std::vector<RefPacket> stored = Stored();
     ASSERT_EQ(stored.size(), 2u);
@@ -293,7 +247,7 @@ TEST_F(DecoderTest, PhotonBytesThatLookLikeAFooterDoNotCutThePacketShort)
     // starts with that sum and FD, and the one after with 7F, so a footer with
     // a matching checksum sits inside the body. No header follows it, so the
     // packet runs on to its true footer.
-    const QByteArray body = Record3(126, 0x80, 0x01) + Bytes({0x02, 0x7D, 0xFD}) + Bytes({0x7F, 0x80, 0x05})
+    const QByteArray body = Record3(126, 0x80, 0x01) + bytes({0x02, 0x7D, 0xFD}) + bytes({0x7F, 0x80, 0x05})
                             + Record3(126, 0x80, 0x06);
     const QByteArray batch = MakePacket(1, 1, 0, body) + MakePacket(2, 2, 0, Record3(126, 0x80, 0x07));
     m_Decoder.OnPixelMappingModeChanged(static_cast<PixelMappingMode>(1));
@@ -353,8 +307,8 @@ TEST_F(DecoderTest, HostileBatchesEndWithTheValidPacketsFound)
     const QByteArray valid = MakePacket(1, 77, 0, Record5(126, 0x80, 1, 0x40, 1));
     const std::vector<QByteArray> patterns = {
         MakePacket(1, 5, 0, QByteArray(), 1),                       // 10-byte packets, bad checksums
-        Bytes({0xFE, 0x7E, 0x01, 0xFD, 0x7F}),                      // headers and footers packed tight
-        Bytes({0xFE, 0x7E, 0x01, 0x00, 0x00, 0x00, 0xFD, 0x7F, 0xFD, 0x7F}),
+        bytes({0xFE, 0x7E, 0x01, 0xFD, 0x7F}),                      // headers and footers packed tight
+        bytes({0xFE, 0x7E, 0x01, 0x00, 0x00, 0x00, 0xFD, 0x7F, 0xFD, 0x7F}),
     };
     for (const QByteArray& pattern : patterns) {
         CollectedPackets::DeleteInstance();
@@ -370,6 +324,8 @@ TEST_F(DecoderTest, HostileBatchesEndWithTheValidPacketsFound)
     }
 }
 
+// Junk between packets, bad checksums, GM bytes outside the list, loaded lists,
+// unknown GM IDs and footer bytes inside bodies all come up here.
 TEST_F(DecoderTest, MatchesTheReferenceRulesOnRandomisedBatches)
 {
     std::mt19937 random(20240611);

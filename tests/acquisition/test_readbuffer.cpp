@@ -1,13 +1,11 @@
-// The read buffer's hand-over of batches between the data worker and the decoder.
+// The read buffer on its own: size, growth, reset and empty batches. The
+// hand-over between data worker and decoder, its wait and its loss count, is
+// checked with the real data worker (DataWorkerTest in test_workers.cpp).
 #include "acquisition/readbuffer.h"
-#include "support/testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
-
-#include <atomic>
-#include <thread>
 
 namespace {
 
@@ -40,56 +38,6 @@ TEST_F(ReadBufferTest, StartsWithOneMebibyteAndNoBatch)
     EXPECT_EQ(m_pBuffer->GetSize(), 1048576);
     EXPECT_EQ(m_pBuffer->GetPendingBytes(), 0);
     EXPECT_EQ(m_pBuffer->TakeBatch(), 0);
-}
-
-TEST_F(ReadBufferTest, LaterBatchWaitsUntilTheEarlierOneWasTaken)
-{
-    {
-        auto lock = m_pBuffer->AccessLock();
-        m_pBuffer->SetHandOverTimeout(10000);
-    }
-    const QByteArray first = Batch('a', 1000);
-    const QByteArray second = Batch('b', 700);
-    ASSERT_EQ(m_pBuffer->StoreBatch(first.constData(), first.size()), ReadBuffer::StoreResult::Stored);
-
-    std::atomic<int> secondResult {-1};
-    std::thread producer([&] {
-        secondResult = static_cast<int>(m_pBuffer->StoreBatch(second.constData(), second.size()));
-    });
-
-    // Whatever the producer is doing, the first batch is still there, whole.
-    {
-        auto lock = m_pBuffer->AccessLock();
-        EXPECT_EQ(m_pBuffer->GetPendingBytes(), 1000);
-        EXPECT_EQ(QByteArray(m_pBuffer->GetBuffer(), 1000), first);
-    }
-    EXPECT_EQ(Take(), first);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return secondResult.load() >= 0; }, 5000));
-    producer.join();
-    EXPECT_EQ(secondResult.load(), static_cast<int>(ReadBuffer::StoreResult::Stored));
-    EXPECT_EQ(Take(), second);
-
-    auto lock = m_pBuffer->AccessLock();
-    EXPECT_EQ(m_pBuffer->GetStoredBatches(), 2);
-    EXPECT_EQ(m_pBuffer->GetLostBatches(), 0);
-}
-
-TEST_F(ReadBufferTest, BatchNotTakenInTimeKeepsTheOldOneAndCountsTheLoss)
-{
-    {
-        auto lock = m_pBuffer->AccessLock();
-        m_pBuffer->SetHandOverTimeout(30);
-    }
-    const QByteArray first = Batch('a', 100);
-    const QByteArray second = Batch('b', 200);
-    ASSERT_EQ(m_pBuffer->StoreBatch(first.constData(), first.size()), ReadBuffer::StoreResult::Stored);
-    EXPECT_EQ(m_pBuffer->StoreBatch(second.constData(), second.size()), ReadBuffer::StoreResult::TimedOut);
-    {
-        auto lock = m_pBuffer->AccessLock();
-        EXPECT_EQ(m_pBuffer->GetLostBatches(), 1);
-        EXPECT_EQ(m_pBuffer->GetLostBytes(), 200);
-    }
-    EXPECT_EQ(Take(), first);
 }
 
 TEST_F(ReadBufferTest, BufferNeverSmallerThanTheBatchInIt)

@@ -1,4 +1,5 @@
-// Channel words, channel and group validation, and group assignment.
+// Channel words and channel numbering. The texts of refused channel and group
+// values are checked through the ASIC that copies them (test_asicsettings.cpp).
 #include <functional>
 #include <vector>
 
@@ -100,77 +101,6 @@ TEST(ASICChannelOptions, MaskAndTestCapacitorKeepOtherOptionBits)
     EXPECT_EQ(channel.GetOptions(), 0x42);
 }
 
-TEST(ASICChannelValidation, TrimStepsOutsideTheirRangeAreRefusedWithTheirText)
-{
-    ASICAnodeChannel anode(1);
-    EXPECT_FALSE(anode.SetPositivePulseThresholdTrimStep(32));
-    EXPECT_EQ(anode.GetLastError(), "Positive Pulse Threshold Trim must be between 0 and 31");
-    EXPECT_FALSE(anode.SetPositivePulseThresholdTrimStep(-1));
-    EXPECT_EQ(anode.GetPostivePulseThresholdTrimStep(), 0);
-    EXPECT_TRUE(anode.SetPositivePulseThresholdTrimStep(31));
-    EXPECT_FALSE(anode.SetNegativePulseThresholdTrimStep(32));
-    EXPECT_EQ(anode.GetLastError(), "Negative Pulse Threshold Trim must be between 0 and 31");
-    EXPECT_FALSE(anode.SetSignalToMonitor(SIGNAL_UNDEFINED));
-    EXPECT_EQ(anode.GetLastError(), "Undefined anode signal to monitor detected");
-    EXPECT_EQ(anode.GetSignalMonitored(), SIGNAL_1);
-
-    ASICCathodeChannel cathode(1);
-    const QString range = "Threshold Trim Step must be between 0 and 15";
-    EXPECT_FALSE(cathode.SetTimingUnipolarThresholdTrimStep(16));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Channel Unipolar " + range);
-    EXPECT_FALSE(cathode.SetTimingFirstMultiThresholdTrimStep(-1));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Channel First Multi-" + range);
-    EXPECT_FALSE(cathode.SetTimingSecondMultiThresholdTrimStep(16));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Channel Second Multi-" + range);
-    EXPECT_FALSE(cathode.SetTimingThirdMultiThresholdTrimStep(100));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Channel Third Multi-" + range);
-    EXPECT_TRUE(cathode.SetTimingThirdMultiThresholdTrimStep(15));
-    EXPECT_EQ(cathode.GetDataBits(), 0xF000u);
-}
-
-TEST(ASICChannelValidation, UndefinedCathodeEnumerationsAreRefused)
-{
-    ASICCathodeChannel cathode(1);
-    EXPECT_FALSE(cathode.SetShapedTimingSignal(SHAPED_TIMING_SIGNAL_UNDEFINED));
-    EXPECT_EQ(cathode.GetLastError(), "Undefined shaped timing signal detected");
-    EXPECT_FALSE(cathode.SetTimingMode(TIMING_MODE_UNDEFINED));
-    EXPECT_EQ(cathode.GetLastError(), "Undefined timing mode detected");
-    EXPECT_FALSE(cathode.SetInternalLeakageCurrentGenerator(CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_UNDEFINED));
-    EXPECT_EQ(cathode.GetLastError(), "Undefined internal leakage current generator detected");
-    EXPECT_EQ(cathode.GetTimingMode(), TIMING_MODE_1);
-}
-
-TEST(ASICGroupValidation, GroupStepsAreRefusedWithTheirTexts)
-{
-    const QString range = "Threshold Step must be between 0 and 1023";
-    ASICAnodeData anode(128);
-    EXPECT_FALSE(anode.SetPositiveEnergyThresholdStep(1024));
-    EXPECT_EQ(anode.GetLastError(), "Positive Energy " + range);
-    EXPECT_FALSE(anode.SetNegativeEnergyThresholdStep(-1));
-    EXPECT_EQ(anode.GetLastError(), "Negative Energy " + range);
-    EXPECT_FALSE(anode.SetTestPulseStep(1024));
-    EXPECT_EQ(anode.GetLastError(), "Test Pulse step must be between 0 and 1023");
-    EXPECT_TRUE(anode.SetTestPulseStep(1023));
-    EXPECT_FALSE(anode.SetTestPulseEdge(TEST_PULSE_EDGE_UNDEFINED));
-    EXPECT_EQ(anode.GetLastError(), "Undefined anode test pulse edge detected");
-
-    ASICCathodeData cathode(2);
-    EXPECT_FALSE(cathode.SetEnergyThresholdStep(1024));
-    EXPECT_EQ(cathode.GetLastError(), "Energy " + range);
-    EXPECT_FALSE(cathode.SetTimingUnipolarThresholdStep(1024));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Unipolar " + range);
-    EXPECT_FALSE(cathode.SetTimingPrimaryBiPolarMultiThresholdStep(1024));
-    EXPECT_EQ(cathode.GetLastError(), "Timing Primary BiPolar " + range);
-    EXPECT_FALSE(cathode.SetTimingSecondaryMultiThresholdDisplacementStep(16));
-    EXPECT_EQ(cathode.GetLastError(),
-        "Cathode Timing Channels Secondary Multi-Thresholds Displacement must be between 0 and 15");
-    EXPECT_TRUE(cathode.SetTimingSecondaryMultiThresholdDisplacementStep(15));
-    EXPECT_FALSE(cathode.SetTestModeInput(TEST_MODE_INPUT_UNDEFINED));
-    EXPECT_EQ(cathode.GetLastError(), "Undefined cathode test mode input detected");
-    EXPECT_FALSE(cathode.SetTimingShaperPeakingTime(TIMING_CHANNELS_SHAPER_PEAKING_TIME_UNDEFINED));
-    EXPECT_EQ(cathode.GetLastError(), "Undefined timing channels shaper peaking time detected");
-}
-
 TEST(ASICGroup, ChannelsAreNumberedFromOneInOrder)
 {
     ASICAnodeData anode(128);
@@ -181,89 +111,4 @@ TEST(ASICGroup, ChannelsAreNumberedFromOneInOrder)
     ASSERT_EQ(cathode.GetNoOfChannels(), 2);
     EXPECT_EQ(cathode.GetChannel(2).GetChannelNo(), 2);
     EXPECT_THROW(anode.GetChannel(129), std::out_of_range);
-}
-
-TEST(ASICGroupAssignment, AnodeGroupCopiesEverySettingButNotNumbersOrError)
-{
-    ASICAnodeData source(128);
-    source.SetTestPulseStep(77);
-    source.SetPeakDetectTimeout(4);
-    source.SetTimeDetectRampLength(3);
-    source.SetPeakingTime(2.0);
-    source.SetTestPulseEdge(TEST_PULSE_EDGE_2);
-    source.SetPositiveEnergyThresholdStep(1000);
-    source.SetNegativeEnergyThresholdStep(999);
-    for (int no = 1; no <= 128; ++no) {
-        ASICAnodeChannel& channel = source.AccessChannel(no);
-        channel.SetOptions(no * 3);
-        channel.SetPositivePulseThresholdTrimStep(no % 32);
-        channel.SetNegativePulseThresholdTrimStep((no + 7) % 32);
-        channel.SetSignalToMonitor(no % 2 ? SIGNAL_2 : SIGNAL_1);
-    }
-    source.SetTestPulseStep(5000); // leaves an error in the source
-
-    ASICAnodeData target(128);
-    target.SetPositiveEnergyThresholdStep(-5);
-    const QString targetError = target.GetLastError();
-    target.AccessChannel(3).SetPositivePulseThresholdTrimStep(99);
-    const QString channelError = target.GetChannel(3).GetLastError();
-    target = source;
-
-    EXPECT_EQ(target.GetTestPulseStep(), 77);
-    EXPECT_EQ(target.GetPeakDetectTimeout(), 4);
-    EXPECT_EQ(target.GetTimeDetectRampLength(), 3);
-    EXPECT_DOUBLE_EQ(target.GetPeakingTime(), 2.0);
-    EXPECT_EQ(target.GetTestPulseEdge(), TEST_PULSE_EDGE_2);
-    EXPECT_EQ(target.GetPositiveEnergyThresholdStep(), 1000);
-    EXPECT_EQ(target.GetNegativeEnergyThresholdStep(), 999);
-    EXPECT_EQ(target.GetLastError(), targetError);
-    EXPECT_EQ(target.GetChannel(3).GetLastError(), channelError);
-    for (int no = 1; no <= 128; ++no) {
-        const ASICAnodeChannel& channel = target.GetChannel(no);
-        EXPECT_EQ(channel.GetChannelNo(), no);
-        EXPECT_EQ(channel.GetOptions(), no * 3);
-        EXPECT_EQ(channel.GetDataBits(), source.GetChannel(no).GetDataBits());
-    }
-}
-
-TEST(ASICGroupAssignment, CathodeGroupCopiesEverySettingButNotNumbers)
-{
-    ASICCathodeData source(2);
-    source.SetTestPulseStep(12);
-    source.SetPeakDetectTimeout(8);
-    source.SetTimeDetectRampLength(4);
-    source.SetPeakingTime(0.5);
-    source.SetTestModeInput(TEST_MODE_INPUT_2);
-    source.SetTimingShaperPeakingTime(TIMING_CHANNELS_SHAPER_PEAKING_TIME_3);
-    source.SetEnergyThresholdStep(1);
-    source.SetTimingUnipolarThresholdStep(2);
-    source.SetTimingPrimaryBiPolarMultiThresholdStep(3);
-    source.SetTimingSecondaryMultiThresholdDisplacementStep(4);
-    ASICCathodeChannel& channel = source.AccessChannel(2);
-    channel.SetMasked(true);
-    channel.SetShapedTimingSignal(SHAPED_TIMING_SIGNAL_2);
-    channel.SetTimingMode(TIMING_MODE_2);
-    channel.SetTimingUnipolarThresholdTrimStep(9);
-    channel.SetTimingFirstMultiThresholdTrimStep(10);
-    channel.SetTimingSecondMultiThresholdTrimStep(11);
-    channel.SetTimingThirdMultiThresholdTrimStep(12);
-    channel.SetInternalLeakageCurrentGenerator(CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2);
-
-    ASICCathodeData target(2);
-    target = source;
-    EXPECT_EQ(target.GetTestPulseStep(), 12);
-    EXPECT_EQ(target.GetPeakDetectTimeout(), 8);
-    EXPECT_EQ(target.GetTimeDetectRampLength(), 4);
-    EXPECT_DOUBLE_EQ(target.GetPeakingTime(), 0.5);
-    EXPECT_EQ(target.GetTestModeInput(), TEST_MODE_INPUT_2);
-    EXPECT_EQ(target.GetTimingShaperPeakingTime(), TIMING_CHANNELS_SHAPER_PEAKING_TIME_3);
-    EXPECT_EQ(target.GetEnergyThresholdStep(), 1);
-    EXPECT_EQ(target.GetTimingUnipolarThresholdStep(), 2);
-    EXPECT_EQ(target.GetTimingPrimaryBiPolarMultiThresholdStep(), 3);
-    EXPECT_EQ(target.GetTimingSecondaryMultiThresholdDisplacementStep(), 4);
-    EXPECT_EQ(target.GetChannel(2).GetChannelNo(), 2);
-    EXPECT_EQ(target.GetChannel(2).GetDataBits(), channel.GetDataBits());
-    EXPECT_EQ(target.GetChannel(2).GetInternalLeakageCurrentGenerator(),
-        CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2);
-    EXPECT_EQ(target.GetChannel(1).GetDataBits(), 0u);
 }

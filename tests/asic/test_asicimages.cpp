@@ -1,5 +1,6 @@
 // Bit-exact ASIC register images and the bit packing helper.
 #include <functional>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -48,31 +49,10 @@ TEST(ASICGlobalImage, EachFieldAtItsExtremeMovesOnlyItsOwnBits)
     const std::vector<GlobalField> fields = {
         { "test clock 1", [](ASIC& a) { return a.SetCathodeTestClockType(CATHODE_TEST_CLOCK_TYPE_1); },
             { { 15, 0x80 } } },
-        { "anode positive energy threshold",
-            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_POSITIVE_ENERGY, 1023); },
-            { { 0, 0x7F }, { 1, 0xE0 } } },
         { "anode test pulse edge", [](ASIC& a) { return a.SetAnodeTestPulseEdge(TEST_PULSE_EDGE_2); }, { { 0, 0x80 } } },
-        { "anode negative energy threshold",
-            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_NEGATIVE_ENERGY, 1023); },
-            { { 1, 0x1F }, { 2, 0xF8 } } },
-        { "cathode energy threshold",
-            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_ENERGY, 1023); },
-            { { 2, 0x07 }, { 3, 0xFE } } },
-        { "cathode timing unipolar threshold",
-            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_UNIPOLAR, 1023); },
-            { { 3, 0x01 }, { 4, 0xFF }, { 5, 0x80 } } },
-        { "cathode primary bipolar threshold",
-            [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_PRIMARY_BIPOLAR, 1023); },
-            { { 5, 0x7F }, { 6, 0xE0 } } },
-        { "anode test pulse step", [](ASIC& a) { return a.SetChannelTestPulseStep(CHANNEL_TYPE_ANODE, 1023); },
-            { { 6, 0x1F }, { 7, 0xF8 } } },
-        { "cathode test pulse step", [](ASIC& a) { return a.SetChannelTestPulseStep(CHANNEL_TYPE_CATHODE, 1023); },
-            { { 7, 0x07 }, { 8, 0xFE } } },
         { "threshold low bit (stream order)",
             [](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_UNIPOLAR, 1); },
             { { 5, 0x80 } } },
-        { "option 11", [](ASIC& a) { a.SetGlobalOptions(1 << 11); return true; }, { { 8, 0x01 } } },
-        { "option 10", [](ASIC& a) { a.SetGlobalOptions(1 << 10); return true; }, { { 9, 0x80 } } },
         { "leakage generator 2",
             [](ASIC& a) { return a.SetInternalLeakageCurrentGenerator(INTERNAL_LEAKAGE_CURRENT_GENERATOR_2); },
             { { 9, 0x40 } } },
@@ -89,9 +69,6 @@ TEST(ASICGlobalImage, EachFieldAtItsExtremeMovesOnlyItsOwnBits)
             [](ASIC& a) { return a.SetCathodeTimingChannelsSecondaryMultiThresholdDisplacementStep(15); },
             { { 9, 0x0F } } },
         { "test mode input 2", [](ASIC& a) { return a.SetCathodeTestModeInput(TEST_MODE_INPUT_2); }, { { 10, 0x80 } } },
-        { "high gain", [](ASIC& a) { a.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN); return true; }, { { 10, 0x40 } } },
-        { "option 9", [](ASIC& a) { a.SetGlobalOptions(1 << 9); return true; }, { { 10, 0x20 } } },
-        { "option 8", [](ASIC& a) { a.SetGlobalOptions(1 << 8); return true; }, { { 10, 0x10 } } },
         { "analog output 2", [](ASIC& a) { return a.SetAnalogOutputToMonitor(ANALOG_OUTPUT_2); }, { { 10, 0x08 } } },
         { "analog output 3", [](ASIC& a) { return a.SetAnalogOutputToMonitor(ANALOG_OUTPUT_3); }, { { 10, 0x04 } } },
         { "DAC 1", [](ASIC& a) { return a.SetDACToMonitor(DACS_1); }, { { 10, 0x02 } } },
@@ -139,55 +116,29 @@ TEST(ASICGlobalImage, EachFieldAtItsExtremeMovesOnlyItsOwnBits)
             { { 12, 0x18 } } },
         { "cathode peaking time 0.5", [](ASIC& a) { return a.SetPeakingTime(CHANNEL_TYPE_CATHODE, 0.5); },
             { { 12, 0x08 } } },
-        { "option 7", [](ASIC& a) { a.SetGlobalOptions(1 << 7); return true; }, { { 12, 0x04 } } },
         { "channel gain 2", [](ASIC& a) { return a.SetChannelGain(CHANNEL_GAIN_2); }, { { 12, 0x02 } } },
-        { "option 6", [](ASIC& a) { a.SetGlobalOptions(1 << 6); return true; }, { { 12, 0x01 } } },
-        { "option 5", [](ASIC& a) { a.SetGlobalOptions(1 << 5); return true; }, { { 13, 0x80 } } },
         { "anode peaking time 2", [](ASIC& a) { return a.SetPeakingTime(CHANNEL_TYPE_ANODE, 2.0); },
             { { 13, 0x60 } } },
         { "anode peaking time 0.5", [](ASIC& a) { return a.SetPeakingTime(CHANNEL_TYPE_ANODE, 0.5); },
             { { 13, 0x20 } } },
-        { "option 4", [](ASIC& a) { a.SetGlobalOptions(1 << 4); return true; }, { { 13, 0x10 } } },
         { "readout mode 2", [](ASIC& a) { return a.SetReadoutMode(GMASIC_READOUT_MODE_2); }, { { 13, 0x08 } } },
         { "bipolar gain 55mV", [](ASIC& a) { return a.SetTimingChannelBiPolarGain(TIMING_CHANNEL_BIPOLAR_GAIN_55MV); },
             { { 13, 0x04 } } },
         { "unipolar gain 81mV",
             [](ASIC& a) { return a.SetTimingChannelUnipolarGain(TIMING_CHANNEL_UNIPOLAR_GAIN_81MV); },
             { { 13, 0x02 } } },
-        { "option 3", [](ASIC& a) { a.SetGlobalOptions(1 << 3); return true; }, { { 14, 0x80 } } },
         { "anode peak detect timeout 8", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 8); },
             { { 14, 0x18 } } },
         { "anode peak detect timeout 4", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 4); },
             { { 14, 0x08 } } },
         { "anode peak detect timeout 2", [](ASIC& a) { return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 2); },
             { { 14, 0x10 } } },
-        { "high gain, anode peak detect timeout 32",
-            [](ASIC& a) {
-                a.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN);
-                return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 32);
-            },
-            { { 10, 0x40 }, { 14, 0x18 } } },
-        { "high gain, anode peak detect timeout 16",
-            [](ASIC& a) {
-                a.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN);
-                return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 16);
-            },
-            { { 10, 0x40 }, { 14, 0x08 } } },
-        { "high gain, anode peak detect timeout 8",
-            [](ASIC& a) {
-                a.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN);
-                return a.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, 8);
-            },
-            { { 10, 0x40 }, { 14, 0x10 } } },
         { "anode ramp length 4", [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_ANODE, 4); },
             { { 14, 0x60 } } },
         { "anode ramp length 2 (index 1, sent low bit first)",
             [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_ANODE, 2); }, { { 14, 0x40 } } },
         { "anode ramp length 3 (index 2, sent low bit first)",
             [](ASIC& a) { return a.SetTimeDetectRampLength(CHANNEL_TYPE_ANODE, 3); }, { { 14, 0x20 } } },
-        { "option 2", [](ASIC& a) { a.SetGlobalOptions(1 << 2); return true; }, { { 14, 0x04 } } },
-        { "option 1", [](ASIC& a) { a.SetGlobalOptions(1 << 1); return true; }, { { 14, 0x02 } } },
-        { "option 0", [](ASIC& a) { a.SetGlobalOptions(1 << 0); return true; }, { { 14, 0x01 } } },
         { "options above 12 are not sent",
             [](ASIC& a) { a.SetGlobalOptions(static_cast<int>(0xFFFFE000u)); return true; }, {} },
     };
@@ -196,6 +147,44 @@ TEST(ASICGlobalImage, EachFieldAtItsExtremeMovesOnlyItsOwnBits)
         ASSERT_TRUE(field.set(asic)) << field.name;
         EXPECT_EQ(asic.GetGlobalDataArray().toHex().toStdString(), Image(16, field.bits).toHex().toStdString())
             << field.name;
+    }
+
+    // Each global option bit 0 to 12 (12 is high gain) alone: its (byte, bit).
+    const std::pair<int, unsigned char> optionBits[] = {
+        {14, 0x01}, {14, 0x02}, {14, 0x04}, {14, 0x80}, {13, 0x10}, {13, 0x80}, {12, 0x01},
+        {12, 0x04}, {10, 0x10}, {10, 0x20}, {9, 0x80}, {8, 0x01}, {10, 0x40}};
+    for (int bit = 0; bit <= 12; ++bit) {
+        ASIC asic;
+        asic.SetGlobalOptions(1 << bit);
+        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, {optionBits[bit]})) << "option " << bit;
+    }
+    // Five thresholds and the two test pulse steps at 1023, each ten bits wide.
+    const std::pair<std::function<bool(ASIC&, int)>, ByteBits> steps[] = {
+        {[](ASIC& a, int s) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_POSITIVE_ENERGY, s); },
+         {{0, 0x7F}, {1, 0xE0}}},
+        {[](ASIC& a, int s) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_NEGATIVE_ENERGY, s); },
+         {{1, 0x1F}, {2, 0xF8}}},
+        {[](ASIC& a, int s) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_ENERGY, s); },
+         {{2, 0x07}, {3, 0xFE}}},
+        {[](ASIC& a, int s) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_UNIPOLAR, s); },
+         {{3, 0x01}, {4, 0xFF}, {5, 0x80}}},
+        {[](ASIC& a, int s) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_PRIMARY_BIPOLAR, s); },
+         {{5, 0x7F}, {6, 0xE0}}},
+        {[](ASIC& a, int s) { return a.SetChannelTestPulseStep(CHANNEL_TYPE_ANODE, s); }, {{6, 0x1F}, {7, 0xF8}}},
+        {[](ASIC& a, int s) { return a.SetChannelTestPulseStep(CHANNEL_TYPE_CATHODE, s); }, {{7, 0x07}, {8, 0xFE}}},
+    };
+    for (size_t k = 0; k < std::size(steps); ++k) {
+        ASIC asic;
+        ASSERT_TRUE(steps[k].first(asic, 1023)) << "step " << k;
+        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, steps[k].second)) << "step " << k;
+    }
+    // With high gain the anode peak detect timeouts 32, 16 and 8 take the indices of 8, 4 and 2.
+    for (const auto& timeout : {std::make_pair(32, 0x18), std::make_pair(16, 0x08), std::make_pair(8, 0x10)}) {
+        ASIC asic;
+        asic.SetGlobalOptions(GLOBAL_OPTION_HIGH_GAIN);
+        ASSERT_TRUE(asic.SetPeakDetectTimeout(CHANNEL_TYPE_ANODE, timeout.first)) << timeout.first;
+        EXPECT_EQ(asic.GetGlobalDataArray(), Image(16, {{10, 0x40}, {14, static_cast<unsigned char>(timeout.second)}}))
+            << timeout.first;
     }
 }
 

@@ -1,4 +1,7 @@
 // ASIC global, group and channel-addressed settings, and ASIC assignment.
+#include <functional>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "asic/asic.h"
@@ -182,14 +185,73 @@ TEST(ASICTiming, HighGainOnAndOffRestoresEveryTimingValue)
     EXPECT_EQ(asic.GetGlobalDataArray(), before);
 }
 
-TEST(ASICGroupSettings, ThresholdStepsReachTheirGroupAndCopyItsError)
+// Values a group or a channel refuses: the ASIC copies the text of the group or
+// channel, and neither image changes.
+TEST(ASICValidation, RefusedGroupAndChannelValuesGiveTheirTextAndChangeNothing)
+{
+    using Set = std::function<bool(ASIC&)>;
+    const QString step = "Threshold Step must be between 0 and 1023";
+    const QString trim = "Threshold Trim Step must be between 0 and 15";
+    const std::vector<std::pair<Set, QString>> refusals = {
+        {[](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_POSITIVE_ENERGY, 1024); },
+         "Positive Energy " + step},
+        {[](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_NEGATIVE_ENERGY, -1); },
+         "Negative Energy " + step},
+        {[](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_ENERGY, 1024); }, "Energy " + step},
+        {[](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_UNIPOLAR, 1024); },
+         "Timing Unipolar " + step},
+        {[](ASIC& a) { return a.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_PRIMARY_BIPOLAR, -1); },
+         "Timing Primary BiPolar " + step},
+        {[](ASIC& a) { return a.SetChannelTestPulseStep(CHANNEL_TYPE_ANODE, 1024); },
+         "Test Pulse step must be between 0 and 1023"},
+        {[](ASIC& a) { return a.SetChannelTestPulseStep(CHANNEL_TYPE_CATHODE, 1024); },
+         "Test Pulse step must be between 0 and 1023"},
+        {[](ASIC& a) { return a.SetAnodeTestPulseEdge(TEST_PULSE_EDGE_UNDEFINED); },
+         "Undefined anode test pulse edge detected"},
+        {[](ASIC& a) { return a.SetCathodeTimingChannelsSecondaryMultiThresholdDisplacementStep(16); },
+         "Cathode Timing Channels Secondary Multi-Thresholds Displacement must be between 0 and 15"},
+        {[](ASIC& a) { return a.SetCathodeTestModeInput(TEST_MODE_INPUT_UNDEFINED); },
+         "Undefined cathode test mode input detected"},
+        {[](ASIC& a) { return a.SetCathodeTimingChannelsShaperPeakingTime(TIMING_CHANNELS_SHAPER_PEAKING_TIME_UNDEFINED); },
+         "Undefined timing channels shaper peaking time detected"},
+        {[](ASIC& a) { return a.SetChannelPositivePulseThresholdTrimStep(CHANNEL_TYPE_ANODE, 1, 32); },
+         "Positive Pulse Threshold Trim must be between 0 and 31"},
+        {[](ASIC& a) { return a.SetChannelPositivePulseThresholdTrimStep(CHANNEL_TYPE_CATHODE, 1, -1); },
+         "Positive Pulse Threshold Trim must be between 0 and 31"},
+        {[](ASIC& a) { return a.SetAnodeChannelNegativePulseThresholdTrimStep(5, 40); },
+         "Negative Pulse Threshold Trim must be between 0 and 31"},
+        {[](ASIC& a) { return a.SetAnodeChannelSignal(1, SIGNAL_UNDEFINED); }, "Undefined anode signal to monitor detected"},
+        {[](ASIC& a) { return a.SetCathodeTimingChannelTrimStep(CATHODE_TIMING_CHANNEL_TYPE_UNIPOLAR, 1, 16); },
+         "Timing Channel Unipolar " + trim},
+        {[](ASIC& a) { return a.SetCathodeTimingChannelTrimStep(CATHODE_TIMING_CHANNEL_TYPE_FIRST_MULTI_THRESHOLD, 1, -1); },
+         "Timing Channel First Multi-" + trim},
+        {[](ASIC& a) { return a.SetCathodeTimingChannelTrimStep(CATHODE_TIMING_CHANNEL_TYPE_SECOND_MULTI_THRESHOLD, 1, 16); },
+         "Timing Channel Second Multi-" + trim},
+        {[](ASIC& a) { return a.SetCathodeTimingChannelTrimStep(CATHODE_TIMING_CHANNEL_TYPE_THIRD_MULTI_THRESHOLD, 2, 100); },
+         "Timing Channel Third Multi-" + trim},
+        {[](ASIC& a) { return a.SetCathodeChannelShapedTimingSignal(1, SHAPED_TIMING_SIGNAL_UNDEFINED); },
+         "Undefined shaped timing signal detected"},
+        {[](ASIC& a) { return a.SetCathodeChannelTimingMode(2, TIMING_MODE_UNDEFINED); }, "Undefined timing mode detected"},
+        {[](ASIC& a) {
+             return a.SetCathodeChannelInternalLeakageCurrentGenerator(
+                 1, CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_UNDEFINED);
+         },
+         "Undefined internal leakage current generator detected"},
+    };
+    const ASIC fresh;
+    ASIC asic;
+    for (size_t k = 0; k < refusals.size(); ++k) {
+        EXPECT_FALSE(refusals[k].first(asic)) << k;
+        EXPECT_EQ(asic.GetLastError(), refusals[k].second) << k;
+    }
+    EXPECT_EQ(asic.GetGlobalDataArray(), fresh.GetGlobalDataArray());
+    EXPECT_EQ(asic.GetChannelDataArray(), fresh.GetChannelDataArray());
+    EXPECT_EQ(asic.GetCathodeChannelData().GetChannel(2).GetTimingMode(), TIMING_MODE_1);
+}
+
+TEST(ASICGroupSettings, ThresholdStepsReachTheirGroup)
 {
     ASIC asic;
-    EXPECT_FALSE(asic.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_ANODE_POSITIVE_ENERGY, 1024));
-    EXPECT_EQ(asic.GetLastError(), "Positive Energy Threshold Step must be between 0 and 1023");
-    EXPECT_FALSE(asic.SetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_PRIMARY_BIPOLAR, -1));
-    EXPECT_EQ(asic.GetLastError(), "Timing Primary BiPolar Threshold Step must be between 0 and 1023");
-
     const ChannelThresholdType types[] = {
         CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_PRIMARY_BIPOLAR,
         CHANNEL_THRESHOLD_TYPE_CATHODE_TIMING_UNIPOLAR,
@@ -207,12 +269,6 @@ TEST(ASICGroupSettings, ThresholdStepsReachTheirGroupAndCopyItsError)
     const ChannelThresholdType other = static_cast<ChannelThresholdType>(5);
     EXPECT_TRUE(asic.SetChannelThresholdStep(other, 5000));
     EXPECT_EQ(asic.GetChannelThresholdStep(other), 0);
-
-    EXPECT_FALSE(asic.SetChannelTestPulseStep(CHANNEL_TYPE_CATHODE, 1024));
-    EXPECT_EQ(asic.GetLastError(), "Test Pulse step must be between 0 and 1023");
-    EXPECT_FALSE(asic.SetCathodeTimingChannelsSecondaryMultiThresholdDisplacementStep(16));
-    EXPECT_EQ(asic.GetLastError(),
-        "Cathode Timing Channels Secondary Multi-Thresholds Displacement must be between 0 and 15");
 }
 
 TEST(ASICChannelOps, InvalidChannelNumbersAreRefusedWithTheLimit)
@@ -243,7 +299,7 @@ TEST(ASICChannelOps, InvalidChannelNumbersAreRefusedWithTheLimit)
     EXPECT_EQ(value, 42);
 }
 
-TEST(ASICChannelOps, ChannelSettersReachTheAddressedChannelAndCopyItsError)
+TEST(ASICChannelOps, ChannelSettersReachTheAddressedChannel)
 {
     ASIC asic;
     ASSERT_TRUE(asic.MaskChannel(CHANNEL_TYPE_ANODE, 77, true));
@@ -255,15 +311,6 @@ TEST(ASICChannelOps, ChannelSettersReachTheAddressedChannelAndCopyItsError)
     EXPECT_FALSE(flag);
     ASSERT_TRUE(asic.IsChannelTestCapacitorEnabled(CHANNEL_TYPE_CATHODE, 2, &flag));
     EXPECT_TRUE(flag);
-
-    EXPECT_FALSE(asic.SetChannelPositivePulseThresholdTrimStep(CHANNEL_TYPE_CATHODE, 1, 32));
-    EXPECT_EQ(asic.GetLastError(), "Positive Pulse Threshold Trim must be between 0 and 31");
-    EXPECT_FALSE(asic.SetAnodeChannelNegativePulseThresholdTrimStep(5, 40));
-    EXPECT_EQ(asic.GetLastError(), "Negative Pulse Threshold Trim must be between 0 and 31");
-    EXPECT_FALSE(asic.SetCathodeTimingChannelTrimStep(CATHODE_TIMING_CHANNEL_TYPE_SECOND_MULTI_THRESHOLD, 1, 16));
-    EXPECT_EQ(asic.GetLastError(), "Timing Channel Second Multi-Threshold Trim Step must be between 0 and 15");
-    EXPECT_FALSE(asic.SetCathodeChannelShapedTimingSignal(1, SHAPED_TIMING_SIGNAL_UNDEFINED));
-    EXPECT_EQ(asic.GetLastError(), "Undefined shaped timing signal detected");
 
     const CathodeTimingChannelType types[] = {
         CATHODE_TIMING_CHANNEL_TYPE_FIRST_MULTI_THRESHOLD,
@@ -294,19 +341,32 @@ TEST(ASICChannelOps, GettersRefuseANullPointer)
     EXPECT_FALSE(asic.GetChannelPositivePulseThresholdTrimStep(CHANNEL_TYPE_ANODE, 1, nullptr));
 }
 
+// The groups and channels are copied whole (option words included), but
+// neither the ASIC's nor a group's nor a channel's last error.
 TEST(ASICAssignment, CopiesEverySettingButNotTheLastError)
 {
     ASIC source;
     asictest::FillWithNonDefaults(source);
     ASSERT_EQ(source.GetAnalogOutputMonitored(), ANALOG_OUTPUT_ANODE_CHANNEL);
     source.SetReadoutMode(GMASIC_READOUT_MODE_UNDEFINED);
+    source.AccessAnodeChannelData()->AccessChannel(7).SetOptions(0x40 | 0x3);
+    source.AccessAnodeChannelData()->SetTestPulseStep(5000);
+    source.AccessCathodeChannelData()->AccessChannel(2).SetTimingMode(TIMING_MODE_UNDEFINED);
 
     ASIC target;
     target.SetChannelGain(CHANNEL_GAIN_UNDEFINED);
     const QString targetError = target.GetLastError();
+    target.AccessAnodeChannelData()->SetPositiveEnergyThresholdStep(-5);
+    const QString groupError = target.GetAnodeChannelData().GetLastError();
+    target.AccessAnodeChannelData()->AccessChannel(3).SetPositivePulseThresholdTrimStep(99);
+    const QString channelError = target.GetAnodeChannelData().GetChannel(3).GetLastError();
     target = source;
 
     EXPECT_EQ(target.GetLastError(), targetError);
+    EXPECT_EQ(target.GetAnodeChannelData().GetLastError(), groupError);
+    EXPECT_EQ(target.GetAnodeChannelData().GetChannel(3).GetLastError(), channelError);
+    EXPECT_TRUE(target.GetCathodeChannelData().GetChannel(2).GetLastError().isEmpty());
+    EXPECT_EQ(target.GetAnodeChannelData().GetChannel(7).GetOptions(), 0x43);
     EXPECT_EQ(target.GetGlobalDataArray(), source.GetGlobalDataArray());
     EXPECT_EQ(target.GetChannelDataArray(), source.GetChannelDataArray());
     EXPECT_EQ(target.GetCathodeTestClockType(), CATHODE_TEST_CLOCK_TYPE_1);
@@ -321,6 +381,9 @@ TEST(ASICAssignment, CopiesEverySettingButNotTheLastError)
     EXPECT_DOUBLE_EQ(target.GetPeakingTime(CHANNEL_TYPE_ANODE), 1.0);
     EXPECT_EQ(target.GetCathodeChannelData().GetChannel(1).GetInternalLeakageCurrentGenerator(),
         CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2);
+    EXPECT_DOUBLE_EQ(target.GetPeakingTime(CHANNEL_TYPE_CATHODE), 0.5);
+    EXPECT_EQ(target.GetCathodeTimeDetectRampLength(), 2);
     for (int no = 1; no <= ASIC_ANODE_CHANNEL_COUNT; ++no)
         EXPECT_EQ(target.GetAnodeChannelData().GetChannel(no).GetChannelNo(), no);
+    EXPECT_EQ(target.GetCathodeChannelData().GetChannel(2).GetChannelNo(), 2);
 }

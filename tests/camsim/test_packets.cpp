@@ -1,4 +1,5 @@
 // Packet framing and checksum of the builder, photon record encoding, the wiring table.
+#include "support/testsupport.h"
 #include "camsim/packetbuilder.h"
 #include "camsim/pixelmap.h"
 #include "camsim/registerfile.h"
@@ -8,13 +9,7 @@
 using namespace camsim;
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
+using testsupport::bytes;
 
 quint16 checksumOf(const QByteArray& packet)
 {

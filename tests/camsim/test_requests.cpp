@@ -9,13 +9,7 @@ using camsim::Channel;
 using namespace camsimtest;
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
+using testsupport::bytes;
 
 QByteArray pattern(int size, int start)
 {

@@ -184,6 +184,8 @@ TEST_F(CollectionTest, QueriesCheckTheirArgumentsInOrder)
     EXPECT_EQ(QuorvelDll::GetLastError(), "No collected packets to query");
     EXPECT_FALSE(QuorvelDll::GetPhotonData(1, 1, PHOTON_DATA_PIXEL, nullptr));
     EXPECT_EQ(QuorvelDll::GetLastError(), "No collected packets to query");
+    EXPECT_FALSE(QuorvelDll::GetPacketData(0, static_cast<PacketData>(0), nullptr));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "No collected packets to query");
 
     camsim::CameraConfig config;
     config.photonsPerPacket = 4;
@@ -198,11 +200,17 @@ TEST_F(CollectionTest, QueriesCheckTheirArgumentsInOrder)
     EXPECT_EQ(QuorvelDll::GetLastError(), packetRange);
     EXPECT_FALSE(QuorvelDll::GetPhotonData(packets + 1, 1, PHOTON_DATA_PIXEL, &value));
     EXPECT_EQ(QuorvelDll::GetLastError(), packetRange);
+    EXPECT_FALSE(QuorvelDll::GetPhotonData(-1, 1, PHOTON_DATA_PIXEL, &value));
+    EXPECT_EQ(QuorvelDll::GetLastError(), packetRange);
+    EXPECT_FALSE(QuorvelDll::GetPacketData(packets + 1, static_cast<PacketData>(0), nullptr));
+    EXPECT_EQ(QuorvelDll::GetLastError(), packetRange);
     EXPECT_FALSE(QuorvelDll::GetPacketData(1, static_cast<PacketData>(0), nullptr));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Null pointer passed to function");
     EXPECT_FALSE(QuorvelDll::GetPhotonData(1, 5, static_cast<PhotonData>(0), nullptr));
     EXPECT_EQ(QuorvelDll::GetLastError(), "PhotonNo out of range, valid range is 1 to 4");
     EXPECT_FALSE(QuorvelDll::GetPhotonData(1, 4, PHOTON_DATA_PIXEL, nullptr));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Null pointer passed to function");
+    EXPECT_FALSE(QuorvelDll::GetPhotonData(1, 4, static_cast<PhotonData>(0), nullptr));
     EXPECT_EQ(QuorvelDll::GetLastError(), "Null pointer passed to function");
 
     // Selectors outside the listed values fail and leave the variable alone.
@@ -210,7 +218,7 @@ TEST_F(CollectionTest, QueriesCheckTheirArgumentsInOrder)
         EXPECT_FALSE(QuorvelDll::GetPacketData(1, static_cast<PacketData>(type), &value)) << type;
         EXPECT_EQ(QuorvelDll::GetLastError(), "Undefined packet data type detected");
     }
-    for (int type : {0, 6, -1}) {
+    for (int type : {0, 6, 9, -1}) {
         EXPECT_FALSE(QuorvelDll::GetPhotonData(1, 1, static_cast<PhotonData>(type), &value)) << type;
         EXPECT_EQ(QuorvelDll::GetLastError(), "Undefined packet data type detected");
     }

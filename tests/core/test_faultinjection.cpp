@@ -19,24 +19,6 @@ namespace {
 class FaultInjectionTest : public CameraRig
 {
 protected:
-    // Stops the stream at the camera first, so the host's final batch holds
-    // everything that was sent.
-    void StopCollecting()
-    {
-        m_Camera->setSystemRegister(16, m_Camera->systemRegister(16) & ~0x0002);
-        ASSERT_TRUE(m_Camera->waitForStreamStopped(waitMs));
-        ASSERT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
-        const qint64 intact = m_Camera->intactPacketsSent();
-        testsupport::waitUntil([intact] { return QuorvelDll::GetNoOfCollectedPackets() >= intact; }, 20000);
-    }
-
-    static int PacketField(int a_PacketNo, PacketData a_Type)
-    {
-        int value = -1;
-        EXPECT_TRUE(QuorvelDll::GetPacketData(a_PacketNo, a_Type, &value)) << QuorvelDll::GetLastError();
-        return value;
-    }
-
     using PacketKey = std::tuple<int, int, int>;   // GM ID, header word, photons
 
     // How often each packet should be in the store: once per intact copy the

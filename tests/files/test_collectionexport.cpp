@@ -46,13 +46,7 @@ std::vector<std::string> progressEvents(int a_From, int a_To)
     return result;
 }
 
-QByteArray bytes(std::initializer_list<int> a_Values)
-{
-    QByteArray result;
-    for (int value : a_Values)
-        result.append(static_cast<char>(value));
-    return result;
-}
+using testsupport::bytes;
 
 void storeWorkedExample()
 {

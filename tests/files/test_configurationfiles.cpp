@@ -1,6 +1,8 @@
 // The hand-made configuration files of every format version, read and applied:
-// old-style conversions, the layout differences between versions, and a
-// version 6 file written back byte for byte.
+// old-style conversions, the layout differences between versions, a version 6
+// file written back byte for byte; and loads into the virtual camera: files with
+// fewer GMs than the camera, save and load of a whole configuration with its
+// packets, and loads that must fail cleanly.
 #include <QBuffer>
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 #include "files/oldformatconversions.h"
 #include "gammamodule/gammamodule.h"
 #include "tests/files/filetestsupport.h"
+#include "tests/support/camerarig.h"
 
 using namespace filetest;
 
@@ -37,12 +40,22 @@ struct VersionExpectation
     int m_Rate;
     int m_Token;
     bool m_OldSteps;
+    // The monitor block of GM 1; DACS_UNDEFINED and CATHODE_ENERGY_TIMING_UNDEFINED: the ASIC's default stays.
+    AnalogOutput m_Output;
+    DACS m_DAC;
+    CathodeEnergyTiming m_Timing;
+    int m_Channel;
 };
 
 const VersionExpectation versions[] = {
-    {"configuration_v1.dat", 11, 10000, 2, true},  {"configuration_v2.dat", 15, 63000, 1, true},
-    {"configuration_v3.dat", 15, 5000, 2, false},  {"configuration_v4.dat", 12, 10000, 1, false},
-    {"configuration_v5.dat", 15, 7000, 2, false},  {"configuration_v6.dat", 15, 12000, 2, false},
+    // Monitor code 8 selects DAC 3 after the anode channel.
+    {"configuration_v1.dat", 11, 10000, 2, true, ANALOG_OUTPUT_DAC, DACS_3, CATHODE_ENERGY_TIMING_UNDEFINED, 17},
+    {"configuration_v2.dat", 15, 63000, 1, true, ANALOG_OUTPUT_CATHODE_ENERGY_TIMING, DACS_2, CATHODE_ENERGY_TIMING_3, 40},
+    {"configuration_v3.dat", 15, 5000, 2, false, ANALOG_OUTPUT_1, DACS_4, CATHODE_ENERGY_TIMING_2, 5},
+    {"configuration_v4.dat", 12, 10000, 1, false, ANALOG_OUTPUT_ANODE_CHANNEL, DACS_UNDEFINED,
+     CATHODE_ENERGY_TIMING_UNDEFINED, 100},
+    {"configuration_v5.dat", 15, 7000, 2, false, ANALOG_OUTPUT_DAC, DACS_9, CATHODE_ENERGY_TIMING_1, 128},
+    {"configuration_v6.dat", 15, 12000, 2, false, ANALOG_OUTPUT_3, DACS_5, CATHODE_ENERGY_TIMING_4, 64},
 };
 
 } // namespace
@@ -72,8 +85,10 @@ TEST(OldFormatConversions, CorruptValuesGiveARefusedStepNotUndefinedBehaviour)
     EXPECT_EQ(OldFormatConversions::GetMultiThreshDisplacementStep(1e30f), INT_MIN);
 }
 
+// Each version's layout, and its monitor block applied to a GM.
 TEST(ConfigurationFiles, EveryFormatVersionReadsItsOwnLayout)
 {
+    const GammaModule fresh(1);
     for (const VersionExpectation& expected : versions) {
         SCOPED_TRACE(expected.m_File);
         const ParsedConfiguration config = parseTestData(expected.m_File);
@@ -145,32 +160,7 @@ TEST(ConfigurationFiles, EveryFormatVersionReadsItsOwnLayout)
             EXPECT_EQ(cathode.m_Channels[1].m_TimingThirdMultiThresholdTrimStep, 5);
         }
         EXPECT_FALSE(config.m_Packets.m_Present);
-    }
-}
 
-TEST(ConfigurationFiles, MonitorBlockOfEachVersionSelectsItsOutput)
-{
-    struct Expectation
-    {
-        const char* m_File;
-        AnalogOutput m_Output;
-        DACS m_DAC;              // DACS_UNDEFINED: the ASIC's default stays
-        CathodeEnergyTiming m_Timing;
-        int m_Channel;
-    };
-    const Expectation expectations[] = {
-        // Monitor code 8 selects DAC 3 after the anode channel.
-        {"configuration_v1.dat", ANALOG_OUTPUT_DAC, DACS_3, CATHODE_ENERGY_TIMING_UNDEFINED, 17},
-        {"configuration_v2.dat", ANALOG_OUTPUT_CATHODE_ENERGY_TIMING, DACS_2, CATHODE_ENERGY_TIMING_3, 40},
-        {"configuration_v3.dat", ANALOG_OUTPUT_1, DACS_4, CATHODE_ENERGY_TIMING_2, 5},
-        {"configuration_v4.dat", ANALOG_OUTPUT_ANODE_CHANNEL, DACS_UNDEFINED, CATHODE_ENERGY_TIMING_UNDEFINED, 100},
-        {"configuration_v5.dat", ANALOG_OUTPUT_DAC, DACS_9, CATHODE_ENERGY_TIMING_1, 128},
-        {"configuration_v6.dat", ANALOG_OUTPUT_3, DACS_5, CATHODE_ENERGY_TIMING_4, 64},
-    };
-    const GammaModule fresh(1);
-    for (const Expectation& expected : expectations) {
-        SCOPED_TRACE(expected.m_File);
-        const ParsedConfiguration config = parseTestData(expected.m_File);
         GammaModule gm(1);
         GMApplier::ApplyGM(config.m_GMs[0], &gm);
         const ASIC& asic = gm.GetASIC();
@@ -320,4 +310,269 @@ TEST(ConfigurationFiles, PacketSectionReplacesTheStoreAndExtraChannelsAreDropped
     EXPECT_EQ(second->m_HeaderByte, 255);
     EXPECT_EQ(second->GetNoOfPhotons(), 0);
     store->Clear();
+}
+
+// Loading them into the virtual camera through the exported functions.
+namespace {
+
+// The library's own wait for the camera in these tests.
+constexpr int loadWaitMs = 3000;
+
+class LoadConfigurationTest : public CameraRig
+{
+protected:
+    void PrepareClient()
+    {
+        CameraRig::PrepareClient();
+        Quorvel::GetInstance()->SetWaitTimeout(loadWaitMs);
+    }
+
+    // Drops the control connection right before the GM registers are written
+    // (the GM count text comes just before them).
+    void DropTheCameraBeforeTheGMWrites()
+    {
+        camsim::VirtualCamera* camera = m_Camera.get();
+        OnSysText() = [camera](const std::string& a_Text) {
+            if (a_Text.rfind("No of GM's loaded", 0) == 0)
+                camera->closeConnection(camsim::Channel::Control);
+        };
+    }
+
+    // A copy of a hand-made file that names this test's camera.
+    QString FileForCamera(const char* a_Name)
+    {
+        const QString path = tempPath(m_Address + QLatin1Char('_') + QLatin1String(a_Name));
+        writeFile(path, withCameraAddress(testData(a_Name), m_Address));
+        return path;
+    }
+
+    bool Load(const QString& a_Path) { return QuorvelDll::LoadConfiguration(a_Path.toUtf8().constData()); }
+
+    int DelayTimeOf(int a_GMID)
+    {
+        EXPECT_TRUE(QuorvelDll::SetActiveGM(a_GMID)) << QuorvelDll::GetLastError();
+        int delay = -1;
+        EXPECT_TRUE(QuorvelDll::GetDelayTime(&delay));
+        return delay;
+    }
+
+    // The images the camera holds are the model's images.
+    void ExpectCameraHoldsTheModel()
+    {
+        // A read round trip: every earlier write has reached the camera.
+        QuorvelDll::IsSystemCollectingPhotons();
+        GammaModules* gms = GammaModules::GetInstance();
+        const auto lock = gms->AccessLock();
+        for (GammaModule* gm : gms->GetGMs(GAMMA_MODULES_TYPE_DEVICE)) {
+            const int id = gm->GetID();
+            EXPECT_EQ(m_Camera->gmRegister(id, 23), gm->GetDelayTimeData()) << id;
+            EXPECT_EQ(m_Camera->gmRegister(id, 21), gm->GetGMASICModeData()) << id;
+            EXPECT_TRUE(m_Camera->asicImage(id, 29) == gm->GetASIC().GetGlobalDataArray()) << id;
+            EXPECT_TRUE(m_Camera->asicImage(id, 30) == gm->GetASIC().GetChannelDataArray()) << id;
+        }
+    }
+
+};
+
+} // namespace
+
+TEST_F(LoadConfigurationTest, EveryFormatVersionLoadsIntoTheCamera)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCamera());
+    PrepareClient();
+    for (int version = 1; version <= 6; ++version) {
+        SCOPED_TRACE(version);
+        ToolbarTexts().clear();
+        const QString path = FileForCamera(versions[version - 1].m_File);
+        ASSERT_TRUE(Load(path)) << QuorvelDll::GetLastError();
+        EXPECT_EQ(ToolbarTexts().front(), "Loading configuration ...");
+        EXPECT_EQ(ToolbarTexts().back(), "Configuration loaded");
+        EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_DEFERRED);
+        EXPECT_EQ(QuorvelDll::GetPacketTransferRate(), versions[version - 1].m_Rate);
+        EXPECT_EQ(QuorvelDll::GetSysTokenType(), versions[version - 1].m_Token);
+        EXPECT_TRUE(QuorvelDll::IsDebugModeActive());
+        EXPECT_EQ(QuorvelDll::GetMBMultiplexerAddressType(), MB_MULTIPLEXER_ADDR_TYPE_2);
+        EXPECT_EQ(QuorvelDll::GetPixelMappingMode(), version == 6 ? PIXEL_MAPPING_MODE_GLOBAL : PIXEL_MAPPING_MODE_LOCAL);
+        EXPECT_EQ(QuorvelDll::GetGMUpdateType(), GM_UPDATE_TYPE_ALL_GMS);
+        ASSERT_EQ(QuorvelDll::GetNoOfGMs(), 4);
+        EXPECT_EQ(QuorvelDll::GetNoOfLoadedGMs(), 0);
+        for (int id = 1; id <= 4; ++id)
+            EXPECT_EQ(DelayTimeOf(id), 100 * id);
+
+        int value = 0;
+        ASSERT_TRUE(QuorvelDll::GetChannelPositivePulseThresholdTrimStep(CHANNEL_TYPE_ANODE, 11, &value));
+        EXPECT_EQ(value, version < 3 ? 26 : 11);
+        ASSERT_TRUE(QuorvelDll::GetChannelThresholdStep(CHANNEL_THRESHOLD_TYPE_CATHODE_ENERGY, &value));
+        EXPECT_EQ(value, version < 3 ? 221 : 400);
+        ASSERT_TRUE(QuorvelDll::GetCathodeTimingChannelsSecondaryMultiThresholdsDisplacementStep(&value));
+        EXPECT_EQ(value, version < 3 ? 14 : 7);
+        ASSERT_TRUE(QuorvelDll::GetCathodeTimingChannelTrimStep(1, CATHODE_TIMING_CHANNEL_TYPE_UNIPOLAR, &value));
+        EXPECT_EQ(value, version < 3 ? 13 : 1);
+        ExpectCameraHoldsTheModel();
+
+        // The link stays up after a load; the next one needs a disconnect first.
+        EXPECT_FALSE(Load(path));
+        EXPECT_EQ(QuorvelDll::GetLastError(), "System must be disconnected prior to load");
+        QuorvelDll::Disconnect();
+    }
+}
+
+TEST_F(LoadConfigurationTest, FewerGMsThanTheCameraGoToTheLoadedGMs)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCamera());
+    PrepareClient();
+    ASSERT_TRUE(Load(FileForCamera("configuration_v6_three_gms.dat"))) << QuorvelDll::GetLastError();
+    EXPECT_NE(std::find(SysTexts().begin(), SysTexts().end(),
+                        "No of GM's loaded: 3, No of GM's in device: 4, use CopyLoadedGMToGM() to set up GMs"),
+              SysTexts().end());
+    EXPECT_EQ(QuorvelDll::GetNoOfLoadedGMs(), 3);
+    for (int id = 1; id <= 4; ++id)
+        EXPECT_EQ(DelayTimeOf(id), 0);
+
+    ASSERT_TRUE(QuorvelDll::SetActiveGM(1));
+    EXPECT_TRUE(QuorvelDll::CopyLoadedGMToGM(2, 4)) << QuorvelDll::GetLastError();
+    EXPECT_EQ(QuorvelDll::GetActiveGM(), 1);
+    EXPECT_EQ(DelayTimeOf(4), 200);
+    EXPECT_EQ(DelayTimeOf(1), 0);
+    // Deferred mode: only the model changed.
+    EXPECT_EQ(m_Camera->gmRegister(4, 23), 0);
+
+    EXPECT_FALSE(QuorvelDll::CopyLoadedGMToGM(4, 1));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "GM ID out of range, valid range 1 to 3");
+    EXPECT_FALSE(QuorvelDll::CopyLoadedGMToGM(1, 5));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "GM ID out of range, valid range 1 to 4");
+
+    ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
+    EXPECT_TRUE(QuorvelDll::CopyLoadedGMToGM(3, 2)) << QuorvelDll::GetLastError();
+    EXPECT_TRUE(testsupport::waitUntil([this] { return m_Camera->gmRegister(2, 23) == 15; }, loadWaitMs));
+
+    // The next load starts with no loaded GMs.
+    QuorvelDll::Disconnect();
+    ASSERT_TRUE(Load(FileForCamera("configuration_v6.dat"))) << QuorvelDll::GetLastError();
+    EXPECT_EQ(QuorvelDll::GetNoOfLoadedGMs(), 0);
+    EXPECT_FALSE(QuorvelDll::CopyLoadedGMToGM(1, 1));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "No loaded GMs to copy from");
+}
+
+// The camera reports its GMs out of ID order: the file holds them in ID order,
+// each GM gets its own settings back, and the whole configuration with its
+// packets survives byte for byte.
+TEST_F(LoadConfigurationTest, SavedConfigurationAndPacketsLoadBackOntoTheirOwnGMs)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCameraWithGMs({3, 1, 4, 2}));
+    PrepareClient();
+    ASSERT_TRUE(QuorvelDll::Initialize()) << QuorvelDll::GetLastError();
+    ASSERT_TRUE(QuorvelDll::StartSys()) << QuorvelDll::GetLastError();
+    ASSERT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfGMs() == 4; }, loadWaitMs));
+    for (int id = 1; id <= 4; ++id) {
+        ASSERT_TRUE(QuorvelDll::SetActiveGM(id));
+        ASSERT_TRUE(QuorvelDll::SetDelayTime(20 * id));
+        ASSERT_TRUE(QuorvelDll::SetGMPulserFrequency(static_cast<GMPulserFrequency>(id)));
+        QuorvelDll::SetActiveChannelType(CHANNEL_TYPE_ANODE);
+        ASSERT_TRUE(QuorvelDll::SetActiveChannel(id * 30));
+        ASSERT_TRUE(QuorvelDll::SetChannelPositivePulseThresholdTrimStep(id));
+    }
+    ASSERT_TRUE(QuorvelDll::SetPacketTransferRate(20000));
+    ASSERT_TRUE(QuorvelDll::SetSysTokenType(SYS_TOKEN_TYPE_2));
+    fillStore(25, 6);
+    {
+        CollectedPackets* store = CollectedPackets::GetInstance();
+        const auto lock = store->AccessLock();
+        ASSERT_TRUE(store->AddPacket(9, 0xFFFF, 0xFF, nullptr, 0));
+    }
+    const QString saved = tempPath(m_Address + "_saved.dat");
+    ASSERT_TRUE(QuorvelDll::SaveConfiguration(saved.toUtf8().constData())) << QuorvelDll::GetLastError();
+    QuorvelDll::Close();
+    // The file holds each GM once, in ID order.
+    ParsedConfiguration parsed;
+    ASSERT_TRUE(parse(readFile(saved), &parsed));
+    ASSERT_EQ(parsed.m_GMs.size(), 4u);
+    for (int k = 1; k <= 4; ++k) {
+        EXPECT_EQ(parsed.m_GMs[static_cast<size_t>(k - 1)].m_ID, k);
+        EXPECT_EQ(parsed.m_GMs[static_cast<size_t>(k - 1)].m_DelayTime, 20 * k);
+    }
+
+    PrepareClient();
+    ASSERT_TRUE(Load(saved)) << QuorvelDll::GetLastError();
+    for (int id = 1; id <= 4; ++id) {
+        EXPECT_EQ(DelayTimeOf(id), 20 * id);
+        int trim = 0;
+        ASSERT_TRUE(QuorvelDll::GetChannelPositivePulseThresholdTrimStep(CHANNEL_TYPE_ANODE, id * 30, &trim));
+        EXPECT_EQ(trim, id);
+    }
+    EXPECT_EQ(QuorvelDll::GetPacketTransferRate(), 20000);
+    EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), 26);
+    ExpectCameraHoldsTheModel();
+
+    const QString again = tempPath(m_Address + "_again.dat");
+    ASSERT_TRUE(QuorvelDll::SaveConfiguration(again.toUtf8().constData()));
+    const QByteArray first = readFile(saved);
+    EXPECT_GT(first.size(), 46 + 4 * V6_GM_RECORD_SIZE);
+    EXPECT_TRUE(readFile(again) == first);
+}
+
+TEST_F(LoadConfigurationTest, PixelMappingModeOfTheFileReachesTheDecoder)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCamera());
+    PrepareClient();
+    // Version 6 with global pixel numbers: GMs 3 and 4 cover pixels 243 to 484.
+    ASSERT_TRUE(Load(FileForCamera("configuration_v6.dat"))) << QuorvelDll::GetLastError();
+    ASSERT_EQ(QuorvelDll::GetPixelMappingMode(), PIXEL_MAPPING_MODE_GLOBAL);
+    ASSERT_TRUE(QuorvelDll::StartPhotonCollection()) << QuorvelDll::GetLastError();
+    ASSERT_TRUE(testsupport::waitUntil([] { return QuorvelDll::GetNoOfCollectedPackets() >= 40; }, loadWaitMs));
+    ASSERT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
+
+    int lowerHalfPhotons = 0;
+    int globalPixels = 0;
+    const int packets = QuorvelDll::GetNoOfCollectedPackets();
+    for (int packet = 1; packet <= packets; ++packet) {
+        int gm = 0;
+        int photons = 0;
+        ASSERT_TRUE(QuorvelDll::GetPacketData(packet, PACKET_DATA_GM_ID, &gm));
+        ASSERT_TRUE(QuorvelDll::GetPacketData(packet, PACKET_DATA_NO_OF_PHOTONS, &photons));
+        if (gm < 3)
+            continue;
+        for (int photon = 1; photon <= photons; ++photon) {
+            int pixel = 0;
+            ASSERT_TRUE(QuorvelDll::GetPhotonData(packet, photon, PHOTON_DATA_PIXEL, &pixel));
+            ++lowerHalfPhotons;
+            globalPixels += pixel >= 243 && pixel <= 484;
+        }
+    }
+    ASSERT_GT(lowerHalfPhotons, 0);
+    EXPECT_EQ(globalPixels, lowerHalfPhotons);
+}
+
+TEST_F(LoadConfigurationTest, CorruptFileFailsBeforeTheCameraIsTouched)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCamera());
+    PrepareClient();
+    fillStore(5, 2);
+    ASSERT_TRUE(QuorvelDll::SetCameraUpdateMode(CAMERA_UPDATE_MODE_IMMEDIATE));
+    const QByteArray whole = withCameraAddress(testData("configuration_v6_packets.dat"), m_Address);
+    const QString path = tempPath(m_Address + "_cut.dat");
+    writeFile(path, whole.left(whole.size() - 3));
+
+    EXPECT_FALSE(Load(path));
+    EXPECT_EQ(QuorvelDll::GetLastError(),
+              "Configuration file is truncated or corrupt: it ends inside packet record 2");
+    EXPECT_EQ(ToolbarTexts(), (std::vector<std::string>{"Loading configuration ...", "Configuration load failed"}));
+    EXPECT_EQ(QuorvelDll::GetCameraUpdateMode(), CAMERA_UPDATE_MODE_IMMEDIATE);
+    EXPECT_EQ(QuorvelDll::GetNoOfCollectedPackets(), 5);
+    EXPECT_FALSE(QuorvelDll::IsSystemInitialized());
+    EXPECT_EQ(m_Camera->connectionCount(camsim::Channel::Control), 0);
+    EXPECT_TRUE(m_Camera->requests().isEmpty());
+}
+
+TEST_F(LoadConfigurationTest, FailedRegisterWritesFailTheLoad)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCamera());
+    PrepareClient();
+    DropTheCameraBeforeTheGMWrites();
+    EXPECT_FALSE(Load(FileForCamera("configuration_v6.dat")));
+    EXPECT_EQ(QuorvelDll::GetLastError(), "Failed to write to register 18");
+    EXPECT_EQ(ToolbarTexts().back(), "Configuration load failed");
+    // The settings themselves were taken.
+    OnSysText() = nullptr;
+    EXPECT_EQ(DelayTimeOf(3), 300);
 }

@@ -1,6 +1,6 @@
-// Saving the configuration file through the controller, and the load's checks
-// that come before the camera: GMs in ID order, the suffix, and failures that
-// keep the previous file.
+// Saving the configuration file through the facade, and the load's checks
+// that come before the camera: the suffix, and failures that keep the
+// previous file.
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -58,26 +58,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(ConfigurationWriterTest, GMsAreWrittenOnceEachInIDOrder)
-{
-    setDeviceGMs({3, 1, 4, 2});
-    {
-        GammaModules* gms = GammaModules::GetInstance();
-        const auto lock = gms->AccessLock();
-        for (GammaModule* gm : gms->GetGMs(GAMMA_MODULES_TYPE_DEVICE))
-            ASSERT_TRUE(gm->SetDelayTime(20 * gm->GetID()));
-    }
-    const QString path = tempPath("order.dat");
-    ASSERT_TRUE(Quorvel::GetInstance()->SaveCurrentData(path));
-    ParsedConfiguration config;
-    ASSERT_TRUE(parse(readFile(path), &config));
-    ASSERT_EQ(config.m_GMs.size(), 4u);
-    for (int k = 1; k <= 4; ++k) {
-        EXPECT_EQ(config.m_GMs[static_cast<size_t>(k - 1)].m_ID, k);
-        EXPECT_EQ(config.m_GMs[static_cast<size_t>(k - 1)].m_DelayTime, 20 * k);
-    }
-}
 
 TEST_F(ConfigurationWriterTest, SuffixIsCheckedCaseSensitivelyBySavingAndLoading)
 {

@@ -1,12 +1,11 @@
-// The GammaModules container and the GM-addressed register records.
+// The GammaModules container. The bytes of GM register requests are checked on
+// the wire, against the virtual camera (tests/core).
 #include <atomic>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "gammamodule/gammamodules.h"
-#include "gammamodule/gmasicregister.h"
-#include "gammamodule/gmregister.h"
 
 namespace {
 
@@ -84,29 +83,4 @@ TEST_F(GammaModulesTest, LockGuardsLookupsAgainstAnotherThreadChangingTheList)
     }
     stop = true;
     reader.join();
-}
-
-TEST(GMRegisterBytes, GMIDFollowsTheCommandByte)
-{
-    GMRegister write(21, 2, REGISTER_OP_WRITE);
-    write.AddByte(0x99);
-    EXPECT_EQ(write.GetByteArray(), QByteArray::fromHex("950299"));
-    EXPECT_EQ(write.GetGMID(), 2);
-    EXPECT_EQ(write.GetRegNo(), 21);
-
-    GMRegister read(19, 1, REGISTER_OP_READ);
-    read.AddReadBytes(1);
-    EXPECT_EQ(read.GetByteArray(), QByteArray::fromHex("130100"));
-
-    // Only the low byte of the ID is sent.
-    GMRegister noGM(20, -1, REGISTER_OP_READ);
-    EXPECT_EQ(noGM.GetByteArray(), QByteArray::fromHex("14ff"));
-}
-
-TEST(GMRegisterBytes, ASICRegisterIsAWriteCarryingTheWholeImage)
-{
-    GMASICRegister request(29, 3);
-    request.AddDataBytes(QByteArray::fromHex("0102030405"));
-    EXPECT_EQ(request.GetByteArray(), QByteArray::fromHex("9d030102030405"));
-    EXPECT_EQ(request.GetOp(), REGISTER_OP_WRITE);
 }

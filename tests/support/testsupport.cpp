@@ -11,6 +11,14 @@
 
 namespace testsupport {
 
+QByteArray bytes(std::initializer_list<int> a_Values)
+{
+    QByteArray result;
+    for (int value : a_Values)
+        result.append(static_cast<char>(value));
+    return result;
+}
+
 QString loopbackAddressFor(const QString& a_Key)
 {
     const QByteArray hash = QCryptographicHash::hash(a_Key.toUtf8(), QCryptographicHash::Sha1);

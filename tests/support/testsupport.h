@@ -1,9 +1,12 @@
-// Helpers shared by the tests: bounded waits and per-test loopback addresses.
+// Helpers shared by the tests: bounded waits, per-test loopback addresses, and
+// byte strings written as lists of ints.
 #ifndef QUORVEL_TESTSUPPORT_H
 #define QUORVEL_TESTSUPPORT_H
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 
 namespace testsupport {
 
@@ -20,6 +23,9 @@ bool waitUntil(const std::function<bool()>& a_Condition, int a_TimeoutMs = 5000)
 // Waits for a condition that other threads make true, without running this
 // thread's events, as a client busy elsewhere would.
 bool waitWithoutEvents(const std::function<bool()>& a_Condition, int a_TimeoutMs = 5000);
+
+// The bytes given, each taken modulo 256.
+QByteArray bytes(std::initializer_list<int> a_Values);
 
 } // namespace testsupport
 

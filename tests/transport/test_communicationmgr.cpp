@@ -1,4 +1,5 @@
-// The control connections over real sockets, with the virtual camera as the peer.
+// Register requests as bytes, and the control connections over real sockets
+// with the virtual camera as the peer.
 #include "transport/communicationmgr.h"
 #include "transport/register.h"
 #include "gammamodule/gmregister.h"
@@ -32,13 +33,7 @@ void recordReport(const char* a_Text)
     g_Reports.append(QString::fromUtf8(a_Text));
 }
 
-QByteArray bytes(std::initializer_list<int> a_Values)
-{
-    QByteArray result;
-    for (int v : a_Values)
-        result.append(static_cast<char>(v));
-    return result;
-}
+using testsupport::bytes;
 
 struct ReadRequest : Register {
     ReadRequest(int a_RegNo, int a_ReadBytes)
@@ -193,49 +188,37 @@ TEST_F(CommunicationMGRTest, RequestsGoOutAsTheirBytesOnTheirConnection)
     EXPECT_EQ(m_Camera->receivedBytes(camsim::Channel::Simulator), bytes({0x81, 0x12, 0x00}));
 }
 
-TEST_F(CommunicationMGRTest, ReadRefusesAReplyWithTheWrongEchoByte)
+// Replies the camera spoils: a wrong echo byte is refused; replies cut short are
+// taken after the completion wait; a split reply is waited for. Each request
+// after a spoiled one is answered normally.
+TEST_F(CommunicationMGRTest, ReadCopesWithSpoiledReplies)
 {
     Connect();
     m_Camera->setSystemRegister(14, 0x1234);
-    m_Camera->setReplyFault(camsim::ReplyFault::WrongEcho, 0, 1);
     QByteArray reply;
+    m_Camera->setReplyFault(camsim::ReplyFault::WrongEcho, 0, 1);
     EXPECT_FALSE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
     EXPECT_EQ(m_Manager.GetLastError(), QStringLiteral("Invalid read command for register 14"));
-
-    // The next request is answered normally.
-    ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
-    EXPECT_EQ(reply, bytes({14, 0x12, 0x34}));
-}
-
-TEST_F(CommunicationMGRTest, ReadAcceptsShortRepliesAfterTheCompletionWait)
-{
-    Connect();
-    m_Camera->setSystemRegister(14, 0x1234);
-    QByteArray reply;
-    m_Camera->setReplyFault(camsim::ReplyFault::EchoOnly, 0, 1);
-    ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
-    EXPECT_EQ(reply, bytes({14}));
-
-    m_Camera->setReplyFault(camsim::ReplyFault::Short, 0, 1);
-    ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
-    EXPECT_EQ(reply, bytes({14, 0x12}));
-}
-
-TEST_F(CommunicationMGRTest, ReadWaitsForTheRestOfASplitReply)
-{
-    Connect();
-    m_Camera->setSystemRegister(14, 0x1234);
-    m_Camera->setAdcReading(1, 1, 0x0ABC);
-    m_Camera->setReplyFault(camsim::ReplyFault::Split, 100, 2);
-
-    QByteArray reply;
-    ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply));
-    EXPECT_EQ(reply, bytes({14, 0x12, 0x34}));
+    const std::pair<camsim::ReplyFault, QByteArray> faults[] = {
+        {camsim::ReplyFault::None, bytes({14, 0x12, 0x34})},
+        {camsim::ReplyFault::EchoOnly, bytes({14})},
+        {camsim::ReplyFault::Short, bytes({14, 0x12})},
+        {camsim::ReplyFault::Split, bytes({14, 0x12, 0x34})},
+    };
+    for (const auto& fault : faults) {
+        m_Camera->setReplyFault(fault.first, 100, 1);
+        ASSERT_TRUE(m_Manager.ReadSysControlRegister(ReadRequest(14, 2), &reply)) << static_cast<int>(fault.first);
+        EXPECT_EQ(reply, fault.second) << static_cast<int>(fault.first);
+    }
 
     // A GM's ADC register replies with two value bytes to its one placeholder.
+    m_Camera->setAdcReading(1, 1, 0x0ABC);
+    m_Camera->setReplyFault(camsim::ReplyFault::Split, 100, 1);
     GMRegister adc(26, 1, REGISTER_OP_READ);
     adc.AddReadBytes(1);
     EXPECT_EQ(CommunicationMGR::ExpectedReplyLength(adc), 4);
+    EXPECT_EQ(adc.GetGMID(), 1);
+    EXPECT_EQ(adc.GetOp(), REGISTER_OP_READ);
     ASSERT_TRUE(m_Manager.ReadSysControlRegister(adc, &reply));
     EXPECT_EQ(reply, bytes({26, 1, 0x0A, 0xBC}));
 }
@@ -293,6 +276,56 @@ TEST_F(CommunicationMGRTest, ReadFailsWhenTheCameraDropsTheConnection)
     EXPECT_EQ(m_Manager.GetLastError(), QStringLiteral("Failed to read from register 14"));
     // The flag stays set until Disconnect.
     EXPECT_TRUE(m_Manager.SocketsConnected());
+}
+
+TEST(Register, CommandByteCarriesNumberAndWriteBit)
+{
+    EXPECT_EQ(Register(0, REGISTER_OP_WRITE).GetByteArray(), bytes({0x80}));
+    EXPECT_EQ(Register(127, REGISTER_OP_WRITE).GetByteArray(), bytes({0xFF}));
+    EXPECT_EQ(Register(17, REGISTER_OP_READ).GetByteArray(), bytes({0x11}));
+    EXPECT_EQ(Register(17, REGISTER_OP_READ).GetRegNo(), 17);
+}
+
+TEST(Register, WriteAndReadRequestsHaveTheirBytesInOrder)
+{
+    Register write(16, REGISTER_OP_WRITE);
+    write.AddByte(0x1C);
+    write.AddByte(0x05);
+    EXPECT_EQ(write.GetByteArray(), bytes({0x90, 0x1C, 0x05}));
+
+    Register hv(15, REGISTER_OP_WRITE);
+    hv.AddBytes(bytes({0x90, 0x51}));
+    EXPECT_EQ(hv.GetByteArray(), bytes({0x8F, 0x90, 0x51}));
+
+    Register read(127, REGISTER_OP_READ);
+    read.AddReadBytes(2);
+    EXPECT_EQ(read.GetByteArray(), bytes({0x7F, 0x00, 0x00}));
+
+    Register none(5, REGISTER_OP_READ);
+    none.AddReadBytes(0);
+    none.AddReadBytes(-3);
+    EXPECT_EQ(none.GetByteArray(), bytes({0x05}));
+}
+
+TEST(Register, OrMergesOnlyOverlappingDataBytes)
+{
+    Register commandOnly(3, REGISTER_OP_WRITE);
+    Register other(4, REGISTER_OP_WRITE);
+    other.AddBytes(bytes({0xFF, 0xFF}));
+    commandOnly |= other;
+    EXPECT_EQ(commandOnly.GetByteArray(), bytes({0x83}));
+
+    Register target(3, REGISTER_OP_WRITE);
+    target.AddBytes(bytes({0x01, 0x10, 0x00}));
+    Register shorter(9, REGISTER_OP_READ);
+    shorter.AddBytes(bytes({0x02}));
+    target |= shorter;
+    EXPECT_EQ(target.GetByteArray(), bytes({0x83, 0x03, 0x10, 0x00}));
+
+    Register longer(9, REGISTER_OP_WRITE);
+    longer.AddBytes(bytes({0x40, 0x01, 0x80, 0x7F, 0x7F}));
+    target |= longer;
+    EXPECT_EQ(target.GetByteArray(), bytes({0x83, 0x43, 0x11, 0x80}));
 }
 
 } // namespace
