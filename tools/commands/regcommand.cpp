@@ -1,5 +1,6 @@
 #include "tools/commands/regcommand.h"
 
+#include "core/registermap.h"
 #include "quorveldll.h"
 #include "tools/camera/cameralink.h"
 #include "tools/commands/commandline.h"
@@ -36,8 +37,12 @@ int parse(CommandLine& a_Line, const QStringList& a_Arguments, Access* a_Access,
     if (args.size() != (a_Access->write ? 3 : 2))
         return a_Line.usageError(a_Access->write ? QStringLiteral("write needs a register and a value")
                                                  : QStringLiteral("read needs one register"));
-    if (!CommandLine::toInt(args[1], &a_Access->reg) || a_Access->reg < 0 || a_Access->reg > 127)
-        return a_Line.usageError(QStringLiteral("bad register %1: expected 0 to 127").arg(args[1]));
+    if (!CommandLine::toInt(args[1], &a_Access->reg) || a_Access->reg < RegisterMap::FIRST
+        || a_Access->reg > RegisterMap::LAST)
+        return a_Line.usageError(QStringLiteral("bad register %1: expected %2 to %3")
+                                     .arg(args[1])
+                                     .arg(RegisterMap::FIRST)
+                                     .arg(RegisterMap::LAST));
     if (parser.isSet(QStringLiteral("gm"))
         && (!CommandLine::toInt(parser.value(QStringLiteral("gm")), &a_Access->gm) || a_Access->gm < 1))
         return a_Line.usageError(QStringLiteral("bad --gm %1").arg(parser.value(QStringLiteral("gm"))));
