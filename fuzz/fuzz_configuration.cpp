@@ -42,6 +42,7 @@ struct Loaded
     QuorvelSysConfig m_SysConfig;
     std::vector<std::unique_ptr<GammaModule>> m_Devices;
     std::vector<std::unique_ptr<GammaModule>> m_LoadedGMs;
+    QString m_Error; // why the file was refused
 
     std::vector<GammaModule*> Devices() const
     {
@@ -61,7 +62,8 @@ bool Load(const QByteArray& a_File, int a_NoOfDevices, bool a_Descending, Loaded
         Fail("cannot open the buffer");
     ConfigurationReader reader;
     if (!reader.Read(&buffer, &a_pLoaded->m_Config)) {
-        if (reader.GetLastError().isEmpty())
+        a_pLoaded->m_Error = reader.GetLastError();
+        if (a_pLoaded->m_Error.isEmpty())
             Fail("refused without a message");
         return false;
     }
@@ -133,15 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* a_pData, size_t a_Size)
     const QByteArray saved = Save(first);
 
     Loaded second;
-    if (!Load(saved, noOfDevices, descending, &second)) {
-        ConfigurationReader reader;
-        QBuffer buffer;
-        buffer.setData(saved);
-        buffer.open(QIODevice::ReadOnly);
-        ParsedConfiguration config;
-        reader.Read(&buffer, &config);
-        Fail("a saved configuration does not load:", reader.GetLastError());
-    }
+    if (!Load(saved, noOfDevices, descending, &second))
+        Fail("a saved configuration does not load:", second.m_Error);
     if (Save(second) != saved)
         Fail("a saved configuration loads to different settings");
     CollectedPackets* store = CollectedPackets::GetInstance();

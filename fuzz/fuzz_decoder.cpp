@@ -13,7 +13,6 @@
 #include "acquisition/collectedpackets.h"
 #include "acquisition/quorvelpacketdecoder.h"
 #include "acquisition/test_decoderreference.h"
-#include "gammamodule/gammamodules.h"
 
 using decodertest::RefGM;
 using decodertest::RefPacket;
@@ -26,50 +25,20 @@ namespace {
     std::abort();
 }
 
-void SetGMs(const std::vector<RefGM>& a_GMs, bool a_Loaded)
-{
-    const GammaModulesType type = a_Loaded ? GAMMA_MODULES_TYPE_LOADED : GAMMA_MODULES_TYPE_DEVICE;
-    GammaModules* gms = GammaModules::GetInstance();
-    auto lock = gms->AccessLock();
-    gms->Clear(GAMMA_MODULES_TYPE_DEVICE);
-    gms->Clear(GAMMA_MODULES_TYPE_LOADED);
-    for (const RefGM& ref : a_GMs) {
-        auto* gm = new GammaModule(ref.m_ID);
-        if (!gm->SetOptions(ref.m_Options) || !gm->SetReadoutOptions(ref.m_ReadoutOptions))
-            std::abort();
-        gms->AddGammaModule(type, gm);
-    }
-    gms->SetActiveGMs(type);
-}
-
 void Compare(const std::vector<RefPacket>& a_Expected, int a_Returned)
 {
+    size_t packet = 0;
+    if (const char* difference = decodertest::FirstDifference(decodertest::StoredPackets(), a_Expected, &packet))
+        Mismatch(difference, packet);
     CollectedPackets* store = CollectedPackets::GetInstance();
     auto lock = store->AccessLock();
-    const std::deque<Packet>& packets = store->GetPackets();
-    if (packets.size() != a_Expected.size() || a_Returned != static_cast<int>(packets.size()))
-        Mismatch("packet count", packets.size());
+    if (a_Returned != static_cast<int>(store->GetPackets().size()))
+        Mismatch("returned packet count", store->GetPackets().size());
     qint64 photons = 0;
-    for (size_t index = 0; index < packets.size(); ++index) {
-        const Packet& actual = packets[index];
-        const RefPacket& expected = a_Expected[index];
-        if (actual.m_GMID != expected.m_GMID || actual.m_HeaderWord != expected.m_HeaderWord
-            || actual.m_HeaderByte != expected.m_HeaderByte)
-            Mismatch("packet header", index);
-        const std::vector<Photon> got(actual.begin(), actual.end());
-        if (got.size() != expected.m_Photons.size())
-            Mismatch("photon count", index);
-        for (size_t k = 0; k < got.size(); ++k) {
-            const Photon& a = got[k];
-            const Photon& e = expected.m_Photons[k];
-            if (a.m_Pixel != e.m_Pixel || a.m_Energy != e.m_Energy || a.m_TimeDetect != e.m_TimeDetect
-                || a.m_PositiveEnergy != e.m_PositiveEnergy || a.m_PositiveTimeDetect != e.m_PositiveTimeDetect)
-                Mismatch("photon", index);
-        }
-        photons += static_cast<qint64>(got.size());
-    }
+    for (const RefPacket& packet : a_Expected)
+        photons += static_cast<qint64>(packet.m_Photons.size());
     if (store->GetNoOfPhotons() != photons)
-        Mismatch("stored photon total", packets.size());
+        Mismatch("stored photon total", a_Expected.size());
     store->Clear();
 }
 
@@ -90,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* a_pData, size_t a_Size)
         const uint8_t byte = a_pData[1 + index];
         gms.push_back(RefGM{byte & 7, byte & 8, (byte >> 4) & 3});
     }
-    SetGMs(gms, loaded);
+    if (!decodertest::InstallGMs(gms, loaded))
+        std::abort();
     decoder->OnPixelMappingModeChanged(global ? PIXEL_MAPPING_MODE_GLOBAL : PIXEL_MAPPING_MODE_LOCAL);
 
     const auto* batch = reinterpret_cast<const char*>(a_pData + 1 + noOfGMs);

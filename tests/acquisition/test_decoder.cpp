@@ -19,16 +19,10 @@ namespace {
 
 using testsupport::bytes;
 
-// The record size the decoder uses for a GM byte: that GM's, or the last GM's.
+// The record size the decoder uses for a GM byte.
 int RecordSizeFor(const std::vector<RefGM>& a_GMs, int a_ID)
 {
-    const RefGM* found = a_GMs.empty() ? nullptr : &a_GMs.back();
-    for (const RefGM& gm : a_GMs) {
-        if (gm.m_ID == a_ID) {
-            found = &gm;
-            break;
-        }
-    }
+    const RefGM* found = FindGM(a_GMs, a_ID);
     return found && (found->m_ReadoutOptions & 2) ? 5 : 3;
 }
 
@@ -59,18 +53,7 @@ protected:
     {
         m_GMs = a_GMs;
         m_Loaded = a_Loaded;
-        const GammaModulesType type = a_Loaded ? GAMMA_MODULES_TYPE_LOADED : GAMMA_MODULES_TYPE_DEVICE;
-        GammaModules* gms = GammaModules::GetInstance();
-        auto lock = gms->AccessLock();
-        gms->Clear(GAMMA_MODULES_TYPE_DEVICE);
-        gms->Clear(GAMMA_MODULES_TYPE_LOADED);
-        for (const RefGM& ref : a_GMs) {
-            auto* gm = new GammaModule(ref.m_ID);
-            gm->SetOptions(ref.m_Options);
-            gm->SetReadoutOptions(ref.m_ReadoutOptions);
-            gms->AddGammaModule(type, gm);
-        }
-        gms->SetActiveGMs(type);
+        InstallGMs(a_GMs, a_Loaded);
     }
 
     // Hands the batch over as the data worker does and decodes it.
@@ -84,49 +67,19 @@ protected:
         return m_Decoded.empty() ? -1 : m_Decoded.back();
     }
 
-    std::vector<RefPacket> Stored()
-    {
-        std::vector<RefPacket> packets;
-        CollectedPackets* store = CollectedPackets::GetInstance();
-        auto lock = store->AccessLock();
-        for (const Packet& packet : store->GetPackets()) {
-            RefPacket copy;
-            copy.m_GMID = packet.m_GMID;
-            copy.m_HeaderWord = packet.m_HeaderWord;
-            copy.m_HeaderByte = packet.m_HeaderByte;
-            copy.m_Photons.assign(packet.begin(), packet.end());
-            packets.push_back(copy);
-        }
-        return packets;
-    }
-
     std::vector<int> StoredHeaderWords()
     {
         std::vector<int> words;
-        for (const RefPacket& packet : Stored())
+        for (const RefPacket& packet : StoredPackets())
             words.push_back(packet.m_HeaderWord);
         return words;
     }
 
     static void ExpectSame(const std::vector<RefPacket>& a_Actual, const std::vector<RefPacket>& a_Expected)
     {
-        ASSERT_EQ(a_Actual.size(), a_Expected.size());
-        for (size_t index = 0; index < a_Actual.size(); ++index) {
-            const RefPacket& actual = a_Actual[index];
-            const RefPacket& expected = a_Expected[index];
-            ASSERT_EQ(actual.m_GMID, expected.m_GMID) << "packet " << index;
-            ASSERT_EQ(actual.m_HeaderWord, expected.m_HeaderWord) << "packet " << index;
-            ASSERT_EQ(actual.m_HeaderByte, expected.m_HeaderByte) << "packet " << index;
-            ASSERT_EQ(actual.m_Photons.size(), expected.m_Photons.size()) << "packet " << index;
-            for (size_t k = 0; k < actual.m_Photons.size(); ++k) {
-                const Photon& a = actual.m_Photons[k];
-                const Photon& e = expected.m_Photons[k];
-                ASSERT_TRUE(a.m_Pixel == e.m_Pixel && a.m_Energy == e.m_Energy && a.m_TimeDetect == e.m_TimeDetect
-                            && a.m_PositiveEnergy == e.m_PositiveEnergy
-                            && a.m_PositiveTimeDetect == e.m_PositiveTimeDetect)
-                    << "packet " << index << " photon " << k;
-            }
-        }
+        size_t packet = 0;
+        const char* difference = FirstDifference(a_Actual, a_Expected, &packet);
+        EXPECT_TRUE(difference == nullptr) << difference << " of packet " << packet;
     }
 
     QuorvelPacketDecoder m_Decoder;
@@ -148,7 +101,7 @@ TEST_F(DecoderTest, EmptyBatchEmitsBothSignals)
 TEST_F(DecoderTest, SmallestPacketIsStoredOnlyWithItsChecksum)
 {
     EXPECT_EQ(Decode(bytes({0xFE, 0x7E, 0x01, 0x00, 0x05, 0x00, 0x01, 0x82, 0xFD, 0x7F})), 1);
-    const std::vector<RefPacket> stored = Stored();
+    const std::vector<RefPacket> stored = StoredPackets();
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].m_GMID, 1);
     EXPECT_EQ(stored[0].m_HeaderWord, 5);
@@ -156,7 +109,7 @@ TEST_F(DecoderTest, SmallestPacketIsStoredOnlyWithItsChecksum)
     EXPECT_TRUE(stored[0].m_Photons.empty());
 
     EXPECT_EQ(Decode(bytes({0xFE, 0x7E, 0x01, 0x00, 0x05, 0x00, 0x01, 0x83, 0xFD, 0x7F})), 0);
-    EXPECT_EQ(Stored().size(), 1u);
+    EXPECT_EQ(StoredPackets().size(), 1u);
 }
 
 TEST_F(DecoderTest, RecordsFollowTheGMsReadoutOptions)
@@ -168,7 +121,7 @@ TEST_F(DecoderTest, RecordsFollowTheGMsReadoutOptions)
     batch += MakePacket(3, 3, 0, Record5(10, 0xA1, 0x00, 0x52, 0x07));
     batch += MakePacket(4, 4, 0, Record5(10, 0xA1, 0x00, 0x52, 0x07) + Record5(11, 0x81, 0x00, 0x42, 0x08));
     EXPECT_EQ(Decode(batch), 4);
-    const std::vector<RefPacket> stored = Stored();
+    const std::vector<RefPacket> stored = StoredPackets();
     ASSERT_EQ(stored.size(), 4u);
     const auto check = [&](size_t a_Packet, size_t a_Photon, int a_Pixel, int a_Energy, int a_PositiveEnergy,
                            int a_Time, int a_PositiveTime) {
@@ -209,7 +162,7 @@ TEST_F(DecoderTest, PixelsFollowTheMappingModeAndGMOptionBit3)
     };
 
     EXPECT_EQ(Decode(batch), 2);
-    std::vector<RefPacket> stored = Stored();
+    std::vector<RefPacket> stored = StoredPackets();
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(pixels(stored[0]), (std::vector<int>{1, 9}));             // mapped, unmapped channels dropped
     EXPECT_EQ(pixels(stored[1]), (std::vector<int>{126, 27, 0, 200}));   // bit 3 clear: the channel byte
@@ -217,7 +170,7 @@ TEST_F(DecoderTest, PixelsFollowTheMappingModeAndGMOptionBit3)
 
     m_Decoder.OnPixelMappingModeChanged(PIXEL_MAPPING_MODE_GLOBAL);
     EXPECT_EQ(Decode(batch), 2);
-    stored = Stored();
+    stored = StoredPackets();
     ASSERT_EQ(stored.size(), 4u);
     EXPECT_EQ(pixels(stored[0]), (std::vector<int>{1, 9}));             // stored packets keep their pixels
     EXPECT_EQ(pixels(stored[2]), (std::vector<int>{1, 9}));
@@ -233,7 +186,7 @@ TEST_F(DecoderTest, FooterInsideABodyClosesThePacketOnlyWhenItFits)
     // 3-byte records with FD 7F where a footer would fit, but with the wrong checksum before it.
     const QByteArray aligned = Record3(126, 0x80, 0x01) + bytes({0x00, 0x00, 0xFD, 0x7F, 0x80, 0x02});
     EXPECT_EQ(Decode(MakePacket(1, 1, 0, misaligned) + MakePacket(2, 2, 0, aligned)), 2);
-    const std::vector<RefPacket> stored = Stored();
+    const std::vector<RefPacket> stored = StoredPackets();
     ASSERT_EQ(stored.size(), 2u);
     ASSERT_EQ(stored[0].m_Photons.size(), 2u);
     EXPECT_EQ(stored[0].m_Photons[0].m_TimeDetect, 0xBD7F);
@@ -253,15 +206,15 @@ TEST_F(DecoderTest, PhotonBytesThatLookLikeAFooterDoNotCutThePacketShort)
     m_Decoder.OnPixelMappingModeChanged(static_cast<PixelMappingMode>(1));
     EXPECT_EQ(Decode(batch), 2);
     EXPECT_EQ(StoredHeaderWords(), (std::vector<int>{1, 2}));
-    ExpectSame(Stored(), ReferenceDecode(batch, m_GMs, false, 1));
-    EXPECT_EQ(Stored()[0].m_Photons.back().m_Energy, 0x0006);
+    ExpectSame(StoredPackets(), ReferenceDecode(batch, m_GMs, false, 1));
+    EXPECT_EQ(StoredPackets()[0].m_Photons.back().m_Energy, 0x0006);
 
     // Alone in the batch, the look-alike is followed by the batch's end only
     // when it is the true footer; cut off after it, the packet ends there.
     const QByteArray cut = MakePacket(1, 1, 0, body).left(6 + 3 + 5);
     CollectedPackets::DeleteInstance();
     EXPECT_EQ(Decode(cut), 1);
-    EXPECT_EQ(Stored()[0].m_Photons.size(), 1u);
+    EXPECT_EQ(StoredPackets()[0].m_Photons.size(), 1u);
 }
 
 TEST_F(DecoderTest, PacketsHoldAtMost256Records)
@@ -272,7 +225,7 @@ TEST_F(DecoderTest, PacketsHoldAtMost256Records)
     const QByteArray tooLong = longest + Record3(126, 0x80, 0);
     EXPECT_EQ(Decode(MakePacket(1, 1, 0, longest) + MakePacket(1, 2, 0, tooLong) + MakePacket(1, 3, 0, longest)), 2);
     EXPECT_EQ(StoredHeaderWords(), (std::vector<int>{1, 3}));
-    EXPECT_EQ(Stored()[0].m_Photons.size(), 256u);
+    EXPECT_EQ(StoredPackets()[0].m_Photons.size(), 256u);
 }
 
 TEST_F(DecoderTest, DecodesThePendingBatchWhateverTheAnnouncedCount)
@@ -317,7 +270,7 @@ TEST_F(DecoderTest, HostileBatchesEndWithTheValidPacketsFound)
             batch += pattern;
         batch += valid;
         Decode(batch);
-        const std::vector<RefPacket> stored = Stored();
+        const std::vector<RefPacket> stored = StoredPackets();
         ASSERT_FALSE(stored.empty());
         EXPECT_EQ(stored.back().m_HeaderWord, 77);
         ExpectSame(stored, ReferenceDecode(batch, m_GMs, false, 2));
@@ -368,7 +321,7 @@ TEST_F(DecoderTest, MatchesTheReferenceRulesOnRandomisedBatches)
         }
         const std::vector<RefPacket> expected = ReferenceDecode(batch, gms, loaded, mode);
         EXPECT_EQ(Decode(batch), static_cast<int>(expected.size())) << "round " << round;
-        ExpectSame(Stored(), expected);
+        ExpectSame(StoredPackets(), expected);
         if (HasFatalFailure())
             FAIL() << "round " << round;
     }

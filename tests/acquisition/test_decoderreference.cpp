@@ -1,7 +1,11 @@
 #include "test_decoderreference.h"
 
+#include <algorithm>
+
+#include "acquisition/collectedpackets.h"
 #include "acquisition/pixelmap.h"
 #include "asic/detectorcalcs.h"
+#include "gammamodule/gammamodules.h"
 
 namespace decodertest {
 
@@ -16,6 +20,8 @@ int GMPixelOf(int a_Channel)
     return -1;
 }
 
+} // namespace
+
 const RefGM* FindGM(const std::vector<RefGM>& a_GMs, int a_ID)
 {
     if (a_GMs.empty())
@@ -27,7 +33,59 @@ const RefGM* FindGM(const std::vector<RefGM>& a_GMs, int a_ID)
     return &a_GMs.back();
 }
 
-} // namespace
+bool InstallGMs(const std::vector<RefGM>& a_GMs, bool a_Loaded)
+{
+    const GammaModulesType type = a_Loaded ? GAMMA_MODULES_TYPE_LOADED : GAMMA_MODULES_TYPE_DEVICE;
+    GammaModules* gms = GammaModules::GetInstance();
+    auto lock = gms->AccessLock();
+    gms->Clear(GAMMA_MODULES_TYPE_DEVICE);
+    gms->Clear(GAMMA_MODULES_TYPE_LOADED);
+    bool accepted = true;
+    for (const RefGM& ref : a_GMs) {
+        auto* gm = new GammaModule(ref.m_ID);
+        accepted = gm->SetOptions(ref.m_Options) && accepted;
+        accepted = gm->SetReadoutOptions(ref.m_ReadoutOptions) && accepted;
+        gms->AddGammaModule(type, gm);
+    }
+    gms->SetActiveGMs(type);
+    return accepted;
+}
+
+std::vector<RefPacket> StoredPackets()
+{
+    std::vector<RefPacket> packets;
+    CollectedPackets* store = CollectedPackets::GetInstance();
+    auto lock = store->AccessLock();
+    for (const Packet& packet : store->GetPackets())
+        packets.push_back({packet.m_GMID, packet.m_HeaderWord, packet.m_HeaderByte, {packet.begin(), packet.end()}});
+    return packets;
+}
+
+const char* FirstDifference(const std::vector<RefPacket>& a_Actual, const std::vector<RefPacket>& a_Expected,
+                            size_t* a_pPacket)
+{
+    *a_pPacket = std::min(a_Actual.size(), a_Expected.size());
+    if (a_Actual.size() != a_Expected.size())
+        return "packet count";
+    for (size_t index = 0; index < a_Actual.size(); ++index) {
+        *a_pPacket = index;
+        const RefPacket& actual = a_Actual[index];
+        const RefPacket& expected = a_Expected[index];
+        if (actual.m_GMID != expected.m_GMID || actual.m_HeaderWord != expected.m_HeaderWord
+            || actual.m_HeaderByte != expected.m_HeaderByte)
+            return "packet header";
+        if (actual.m_Photons.size() != expected.m_Photons.size())
+            return "photon count";
+        for (size_t k = 0; k < actual.m_Photons.size(); ++k) {
+            const Photon& a = actual.m_Photons[k];
+            const Photon& e = expected.m_Photons[k];
+            if (a.m_Pixel != e.m_Pixel || a.m_Energy != e.m_Energy || a.m_TimeDetect != e.m_TimeDetect
+                || a.m_PositiveEnergy != e.m_PositiveEnergy || a.m_PositiveTimeDetect != e.m_PositiveTimeDetect)
+                return "photon";
+        }
+    }
+    return nullptr;
+}
 
 std::vector<RefPacket> ReferenceDecode(const QByteArray& a_Batch, const std::vector<RefGM>& a_GMs, bool a_Loaded,
                                        int a_Mode)

@@ -1,8 +1,13 @@
-// Puts an ASIC into a state where every setting differs from its default.
+// Puts an ASIC into a state where every setting differs from its default, and
+// builds the register images the tests expect.
 #ifndef QUORVEL_TESTS_ASICTESTVALUES_H
 #define QUORVEL_TESTS_ASICTESTVALUES_H
 
 #include "asic/asic.h"
+
+#include <QByteArray>
+#include <utility>
+#include <vector>
 
 namespace asictest {
 
@@ -56,6 +61,30 @@ inline void FillWithNonDefaults(ASIC& a_ASIC)
         a_ASIC.SetCathodeChannelInternalLeakageCurrentGenerator(no,
             CATHODE_CHANNEL_INTERNAL_LEAKAGE_CURRENT_GENERATOR_2);
     }
+}
+
+using ByteBits = std::vector<std::pair<int, unsigned char>>;
+
+// A register image with the given (byte, bits) pairs set.
+inline QByteArray Image(int a_Size, const ByteBits& a_Bits)
+{
+    QByteArray image(a_Size, '\0');
+    for (const auto& bits : a_Bits)
+        image[bits.first] = static_cast<char>(static_cast<unsigned char>(image[bits.first]) | bits.second);
+    return image;
+}
+
+// Sets bit k of the 1720-bit channel number in its image, as it is sent: in byte 214 - k / 8.
+inline void SetChannelArrayBit(QByteArray& a_Image, int a_Bit)
+{
+    const int byte = 214 - a_Bit / 8;
+    a_Image[byte] = static_cast<char>(static_cast<unsigned char>(a_Image[byte]) | (1u << (a_Bit % 8)));
+}
+
+// First bit of anode channel a_No's field in the channel number.
+inline int AnodeStart(int a_No)
+{
+    return a_No <= 64 ? 4 + 13 * (a_No - 1) : 888 + 13 * (a_No - 65);
 }
 
 } // namespace asictest

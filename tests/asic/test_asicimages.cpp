@@ -9,32 +9,12 @@
 #include "asic/asic.h"
 #include "asic/asicregisterimage.h"
 #include "asic/detectorcalcs.h"
+#include "asictestvalues.h"
 
 using namespace CathodeChannel;
+using namespace asictest;
 
 namespace {
-
-using ByteBits = std::vector<std::pair<int, unsigned char>>;
-
-QByteArray Image(int a_Size, const ByteBits& a_Bits)
-{
-    QByteArray image(a_Size, '\0');
-    for (const auto& bits : a_Bits)
-        image[bits.first] = static_cast<char>(static_cast<unsigned char>(image[bits.first]) | bits.second);
-    return image;
-}
-
-// Sets array bit k of the channel image the way it is sent (byte order reversed).
-void SetChannelArrayBit(QByteArray& a_Image, int a_Bit)
-{
-    const int byte = ASICRegisterImage::CHANNEL_IMAGE_SIZE - 1 - a_Bit / 8;
-    a_Image[byte] = static_cast<char>(static_cast<unsigned char>(a_Image[byte]) | (1u << (a_Bit % 8)));
-}
-
-int AnodeStart(int a_No)
-{
-    return a_No <= 64 ? 4 + 13 * (a_No - 1) : 888 + 13 * (a_No - 65);
-}
 
 struct GlobalField {
     const char* name;

@@ -1,9 +1,11 @@
 // ASIC operations through the exported functions, against the virtual camera:
 // channel selection and type checks, fan-outs over channels and GMs, deferred
 // and immediate image writes, and the images of worked examples on the wire.
+#include "tests/asic/asictestvalues.h"
 #include "tests/support/camerarig.h"
 
 using namespace CathodeChannel;
+using namespace asictest;
 
 namespace {
 
@@ -12,29 +14,13 @@ constexpr int channelRegister = 30;
 const char* const anodeOnlyText = "Attempting to set anode channel value with cathode set as active type";
 const char* const cathodeOnlyText = "Attempting to set cathode channel value with anode set as active type";
 
-// A register image with the given (byte, bits) pairs set.
-QByteArray Image(int a_Size, std::initializer_list<std::pair<int, int>> a_Bits)
-{
-    QByteArray image(a_Size, '\0');
-    for (const auto& bits : a_Bits)
-        image[bits.first] = static_cast<char>(static_cast<unsigned char>(image[bits.first]) | bits.second);
-    return image;
-}
-
-// Channel image with the given bits of the 1720-bit number set (bit k in byte 214 - k / 8).
+// Channel image with the given bits of the 1720-bit number set.
 QByteArray ChannelImage(std::initializer_list<int> a_Bits)
 {
     QByteArray image(215, '\0');
-    for (int bit : a_Bits) {
-        const int byte = 214 - bit / 8;
-        image[byte] = static_cast<char>(static_cast<unsigned char>(image[byte]) | (1 << (bit % 8)));
-    }
+    for (int bit : a_Bits)
+        SetChannelArrayBit(image, bit);
     return image;
-}
-
-int AnodeMaskBit(int a_Channel)
-{
-    return a_Channel <= 64 ? 4 + 13 * (a_Channel - 1) : 888 + 13 * (a_Channel - 65);
 }
 
 class ASICOpsTest : public CameraRig
@@ -108,7 +94,7 @@ TEST_F(ASICOpsTest, AnodeFanOutWritesTheWholeImageOncePerChannel)
     ASSERT_EQ(sent.size(), 128);
     QByteArray allMasked(215, '\0');
     for (int channel = 1; channel <= 128; ++channel) {
-        const int bit = AnodeMaskBit(channel);
+        const int bit = AnodeStart(channel);
         allMasked[214 - bit / 8] = static_cast<char>(static_cast<unsigned char>(allMasked[214 - bit / 8])
                                                      | (1 << (bit % 8)));
         // Each write carries every channel masked so far.

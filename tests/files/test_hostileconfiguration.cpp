@@ -28,6 +28,14 @@ int gmOffset(int a_Index)
     return V6_FIRST_GM_OFFSET + a_Index * V6_GM_RECORD_SIZE;
 }
 
+// A hand-made file with one int replaced.
+QByteArray patched(const char* a_Name, int a_Offset, qint32 a_Value)
+{
+    QByteArray file = testData(a_Name);
+    setInt(&file, a_Offset, a_Value);
+    return file;
+}
+
 } // namespace
 
 TEST(HostileConfiguration, UnrecognisedFilesAreRefusedBeforeTheirLayoutIsRead)
@@ -74,26 +82,16 @@ TEST(HostileConfiguration, EveryTruncationFailsExceptAtTheEndOfTheGMSection)
 
 TEST(HostileConfiguration, NegativeCountsAreRefused)
 {
-    QByteArray file = testData("configuration_v6.dat");
-    setInt(&file, V6_GM_COUNT_OFFSET, -1);
-    EXPECT_EQ(parseError(file), "Configuration file holds a negative GM count (-1)");
-
-    file = testData("configuration_v6.dat");
-    setInt(&file, gmOffset(1) + GM_ANODE_COUNT_OFFSET, -128);
-    EXPECT_EQ(parseError(file), "Configuration file holds a negative anode channel count (-128)");
-
-    file = testData("configuration_v6.dat");
-    setInt(&file, gmOffset(3) + GM_CATHODE_COUNT_OFFSET, INT_MIN);
-    EXPECT_EQ(parseError(file), QStringLiteral("Configuration file holds a negative cathode channel count (%1)")
-                                    .arg(INT_MIN));
-
-    file = testData("configuration_v6_packets.dat");
-    setInt(&file, PACKET_FILE_GM_SECTION_END, -2);
-    EXPECT_EQ(parseError(file), "Configuration file holds a negative packet count (-2)");
-
-    file = testData("configuration_v6_packets.dat");
-    setInt(&file, PACKET_FILE_GM_SECTION_END + 16, -1);
-    EXPECT_EQ(parseError(file), "Configuration file holds an invalid packet record (packet 1)");
+    EXPECT_EQ(parseError(patched("configuration_v6.dat", V6_GM_COUNT_OFFSET, -1)),
+              "Configuration file holds a negative GM count (-1)");
+    EXPECT_EQ(parseError(patched("configuration_v6.dat", gmOffset(1) + GM_ANODE_COUNT_OFFSET, -128)),
+              "Configuration file holds a negative anode channel count (-128)");
+    EXPECT_EQ(parseError(patched("configuration_v6.dat", gmOffset(3) + GM_CATHODE_COUNT_OFFSET, INT_MIN)),
+              QStringLiteral("Configuration file holds a negative cathode channel count (%1)").arg(INT_MIN));
+    EXPECT_EQ(parseError(patched("configuration_v6_packets.dat", PACKET_FILE_GM_SECTION_END, -2)),
+              "Configuration file holds a negative packet count (-2)");
+    EXPECT_EQ(parseError(patched("configuration_v6_packets.dat", PACKET_FILE_GM_SECTION_END + 16, -1)),
+              "Configuration file holds an invalid packet record (packet 1)");
 }
 
 // Counts and lengths near 2^31 followed by little data: each fails at the end
@@ -102,28 +100,18 @@ TEST(HostileConfiguration, ForgedCountsCostOnlyWhatTheFileHolds)
 {
     QElapsedTimer timer;
     timer.start();
-    QByteArray file = testData("configuration_v6.dat");
-    setInt(&file, V6_GM_COUNT_OFFSET, INT_MAX);
-    EXPECT_EQ(parseError(file), QStringLiteral("Configuration file is truncated or corrupt: it ends inside "
-                                               "GM record 5 of %1").arg(INT_MAX));
-
-    file = testData("configuration_v6.dat");
-    setInt(&file, gmOffset(3) + GM_ANODE_COUNT_OFFSET, INT_MAX);
-    EXPECT_TRUE(parseError(file).contains("anode channel record"));
-
-    file = testData("configuration_v6_packets.dat");
-    setInt(&file, PACKET_FILE_GM_SECTION_END, INT_MAX);
-    EXPECT_EQ(parseError(file), "Configuration file is truncated or corrupt: it ends inside packet record 3");
-
-    file = testData("configuration_v6_packets.dat");
-    setInt(&file, PACKET_FILE_GM_SECTION_END + 16, INT_MAX);
+    const QString truncated = QStringLiteral("Configuration file is truncated or corrupt: it ends inside ");
+    EXPECT_EQ(parseError(patched("configuration_v6.dat", V6_GM_COUNT_OFFSET, INT_MAX)),
+              truncated + QStringLiteral("GM record 5 of %1").arg(INT_MAX));
+    EXPECT_TRUE(parseError(patched("configuration_v6.dat", gmOffset(3) + GM_ANODE_COUNT_OFFSET, INT_MAX))
+                    .contains("anode channel record"));
+    EXPECT_EQ(parseError(patched("configuration_v6_packets.dat", PACKET_FILE_GM_SECTION_END, INT_MAX)),
+              truncated + "packet record 3");
     // Two photons and the next packet's 16 bytes make three photon records.
-    EXPECT_EQ(parseError(file), "Configuration file is truncated or corrupt: it ends inside photon record 4 of packet 1");
-
+    EXPECT_EQ(parseError(patched("configuration_v6_packets.dat", PACKET_FILE_GM_SECTION_END + 16, INT_MAX)),
+              truncated + "photon record 4 of packet 1");
     // The camera address announces 4 GiB.
-    file = testData("configuration_v6.dat");
-    setInt(&file, 12, -16);
-    EXPECT_EQ(parseError(file), "Configuration file is truncated or corrupt: it ends inside the file header");
+    EXPECT_EQ(parseError(patched("configuration_v6.dat", 12, -16)), truncated + "the file header");
     EXPECT_LT(timer.elapsed(), 2000);
 }
 
@@ -144,11 +132,9 @@ TEST(HostileConfiguration, FieldsOutsideTheStoreRangesAreRefused)
         {photon + 4, -1, "Configuration file holds an invalid photon record (photon 1 of packet 1)"},
         {photon + 9, 0x10000, "Configuration file holds an invalid photon record (photon 1 of packet 1)"},
     };
-    for (const auto& hostile : cases) {
-        QByteArray file = testData("configuration_v6_packets.dat");
-        setInt(&file, hostile.m_Offset, hostile.m_Value);
-        EXPECT_EQ(parseError(file), hostile.m_Error) << hostile.m_Offset;
-    }
+    for (const auto& hostile : cases)
+        EXPECT_EQ(parseError(patched("configuration_v6_packets.dat", hostile.m_Offset, hostile.m_Value)), hostile.m_Error)
+            << hostile.m_Offset;
 }
 
 TEST(HostileConfiguration, BytesAfterTheLastSectionAreRefused)

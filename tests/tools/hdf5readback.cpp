@@ -46,28 +46,26 @@ std::vector<quint64> Hdf5Readback::column(const char* a_Path) const
     return values;
 }
 
+bool Hdf5Readback::scalar(const char* a_Path, hid_t a_Type, void* a_pValue) const
+{
+    if (!exists(a_Path))
+        return false;
+    const hid_t dataset = H5Dopen2(m_File, a_Path, H5P_DEFAULT);
+    const bool read = H5Dread(dataset, a_Type, H5S_ALL, H5S_ALL, H5P_DEFAULT, a_pValue) >= 0;
+    H5Dclose(dataset);
+    return read;
+}
+
 qint64 Hdf5Readback::integer(const char* a_Path) const
 {
     qint64 value = -1;
-    if (!exists(a_Path))
-        return value;
-    const hid_t dataset = H5Dopen2(m_File, a_Path, H5P_DEFAULT);
-    if (H5Dread(dataset, H5T_NATIVE_INT64, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) < 0)
-        value = -1;
-    H5Dclose(dataset);
-    return value;
+    return scalar(a_Path, H5T_NATIVE_INT64, &value) ? value : -1;
 }
 
 double Hdf5Readback::number(const char* a_Path) const
 {
     double value = -1.0;
-    if (!exists(a_Path))
-        return value;
-    const hid_t dataset = H5Dopen2(m_File, a_Path, H5P_DEFAULT);
-    if (H5Dread(dataset, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) < 0)
-        value = -1.0;
-    H5Dclose(dataset);
-    return value;
+    return scalar(a_Path, H5T_NATIVE_DOUBLE, &value) ? value : -1.0;
 }
 
 namespace {

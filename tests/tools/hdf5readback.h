@@ -29,6 +29,7 @@ public:
     bool isChunkedAndDeflated(const char* a_Path) const;
 
 private:
+    bool scalar(const char* a_Path, hid_t a_Type, void* a_pValue) const; // false if missing or unreadable
     hid_t m_File = H5I_INVALID_HID;
 };
 

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace tooltest;
 
@@ -19,14 +20,6 @@ QByteArray readAll(const QString& a_Path)
 {
     QFile file(a_Path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-qint64 lineCount(const QString& a_Path)
-{
-    QFile file(a_Path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    return file.readAll().count('\n');
 }
 
 // Camera pixel whose cell in flood.png is the lightest: the colour scale gets
@@ -54,7 +47,7 @@ void expectFilesMatchTheCamera(const ToolRun& a_Run, const ScratchFolder& a_Fold
     ASSERT_GT(sentPhotons, 0) << a_Run.describe().toStdString();
     EXPECT_EQ(a_Run.number(QStringLiteral("Packets")), sentPackets) << a_Run.describe().toStdString();
     EXPECT_EQ(a_Run.number(QStringLiteral("Photons")), sentPhotons);
-    EXPECT_EQ(lineCount(a_Folder.file(QStringLiteral("photons.csv"))), sentPhotons);
+    EXPECT_EQ(readAll(a_Folder.file(QStringLiteral("photons.csv"))).count('\n'), sentPhotons);
     EXPECT_EQ(a_Run.number(QStringLiteral("photons.csv")), sentPhotons);
     EXPECT_EQ(QFile(a_Folder.file(QStringLiteral("photons.dat"))).size(), 11 * sentPhotons);
 
@@ -70,11 +63,8 @@ TEST(QuorvelAcquire, RunWritesFilesThatAgreeWithTheCameraAndEveryCommandReadsThe
 {
     ScratchFolder folder;
     // Column 16.5, row 5.5 is the centre of camera pixel 127 (row 6, column 17, in GM 2).
-    const ToolRun run = runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("1.5"),
-                                 QStringLiteral("--out"), folder.path(), QStringLiteral("--point"),
-                                 QStringLiteral("16.5,5.5"), QStringLiteral("--peak"), QStringLiteral("1500,100"),
-                                 QStringLiteral("--packet-rate"), QStringLiteral("3000"), QStringLiteral("--hdf5"),
-                                 QStringLiteral("--readout-options"), QStringLiteral("2")});
+    const ToolRun run = runTool(words("acquire --seconds 1.5 --point 16.5,5.5 --peak 1500,100 --packet-rate 3000 --hdf5 "
+                                      "--readout-options 2 --out") + QStringList {folder.path()});
     ASSERT_TRUE(run.finished);
     ASSERT_EQ(run.exitCode, 0) << run.describe().toStdString();
     expectFilesMatchTheCamera(run, folder);
@@ -102,14 +92,12 @@ TEST(QuorvelAcquire, RunWritesFilesThatAgreeWithTheCameraAndEveryCommandReadsThe
     const QByteArray dat = readAll(folder.file(QStringLiteral("photons.dat")));
     const Hdf5Readback file(folder.file(QStringLiteral("photons.h5")));
     ASSERT_TRUE(file.isOpen());
-    EXPECT_EQ(file.attribute("/", "NX_class"), QStringLiteral("NXroot"));
-    EXPECT_EQ(file.attribute("/entry", "NX_class"), QStringLiteral("NXentry"));
-    EXPECT_EQ(file.attribute("/entry/events", "NX_class"), QStringLiteral("NXevent_data"));
-    EXPECT_EQ(file.attribute("/entry/data", "NX_class"), QStringLiteral("NXdata"));
+    for (const auto& c : {std::make_pair("/", "NXroot"), {"/entry", "NXentry"}, {"/entry/events", "NXevent_data"},
+                          {"/entry/data", "NXdata"}})
+        EXPECT_EQ(file.attribute(c.first, "NX_class"), QLatin1String(c.second)) << c.first;
     EXPECT_EQ(file.attribute("/entry/events", "packets_from"), QStringLiteral("configuration"));
     EXPECT_EQ(file.attribute("/entry/events", "pixel_numbers"), QStringLiteral("global"));
-    EXPECT_TRUE(file.isChunkedAndDeflated("/entry/events/event_id"));
-    EXPECT_TRUE(file.isChunkedAndDeflated("/entry/events/event_index"));
+    EXPECT_TRUE(file.isChunkedAndDeflated("/entry/events/event_id") && file.isChunkedAndDeflated("/entry/events/event_index"));
     expectEventsMatchTheCollection(file, dat, true);
     // Global numbers are camera pixels already; NXdata shows the same fields.
     EXPECT_EQ(file.column("/entry/events/event_id"), file.column("/entry/events/event_pixel"));
@@ -124,8 +112,8 @@ TEST(QuorvelAcquire, RunWritesFilesThatAgreeWithTheCameraAndEveryCommandReadsThe
     EXPECT_EQ(file.column("/entry/configuration/gm1/asic/anode/options").size(), 128u);
 
     // Without the configuration the packets are rebuilt from the records alone.
-    const ToolRun convert = runTool({QStringLiteral("convert"), QStringLiteral("--no-config"),
-                                     folder.file(QStringLiteral("photons.dat")), folder.file(QStringLiteral("bare.h5"))});
+    const ToolRun convert = runTool(words("convert --no-config") + QStringList {folder.file(QStringLiteral("photons.dat")),
+                                                                               folder.file(QStringLiteral("bare.h5"))});
     ASSERT_EQ(convert.exitCode, 0) << convert.describe().toStdString();
     const Hdf5Readback bare(folder.file(QStringLiteral("bare.h5")));
     expectEventsMatchTheCollection(bare, dat, true);
@@ -134,8 +122,7 @@ TEST(QuorvelAcquire, RunWritesFilesThatAgreeWithTheCameraAndEveryCommandReadsThe
     EXPECT_EQ(bare.column("/entry/events/event_id"), file.column("/entry/events/event_id"));
 
     // Loading connects to the (virtual) camera the file names and powers it up.
-    const ToolRun load = runTool({QStringLiteral("config"), QStringLiteral("load"),
-                                  folder.file(QStringLiteral("configuration.dat"))});
+    const ToolRun load = runTool(words("config load") + QStringList {folder.file(QStringLiteral("configuration.dat"))});
     ASSERT_EQ(load.exitCode, 0) << load.describe().toStdString();
     EXPECT_EQ(load.number(QStringLiteral("GMs")), 4);
     EXPECT_EQ(load.number(QStringLiteral("Packet rate")), 3000);
@@ -147,10 +134,9 @@ TEST(QuorvelAcquire, RunWritesFilesThatAgreeWithTheCameraAndEveryCommandReadsThe
     // with local pixel numbers the source still lands on its camera pixel:
     // column 5.5, row 16.5 is camera pixel 358 (row 17, column 6), pixel 72 of GM 4.
     ScratchFolder again;
-    const ToolRun rerun = runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("1"),
-                                   QStringLiteral("--out"), again.path(), QStringLiteral("--config"),
-                                   folder.file(QStringLiteral("configuration.dat")), QStringLiteral("--point"),
-                                   QStringLiteral("5.5,16.5"), QStringLiteral("--mapping"), QStringLiteral("local")});
+    const ToolRun rerun = runTool(words("acquire --seconds 1 --point 5.5,16.5 --mapping local")
+                                  + QStringList {QStringLiteral("--out"), again.path(), QStringLiteral("--config"),
+                                                 folder.file(QStringLiteral("configuration.dat"))});
     ASSERT_EQ(rerun.exitCode, 0) << rerun.describe().toStdString();
     EXPECT_EQ(rerun.value(QStringLiteral("Settings")), QStringLiteral("local pixel numbers, 3000 packets/s"));
     expectFilesMatchTheCamera(rerun, again);
@@ -175,9 +161,7 @@ TEST(QuorvelAcquire, CtrlCStopsTheCollectionAndKeepsWhatWasCollected)
 {
     ScratchFolder folder;
     QProcess process;
-    process.start(toolPath(), {QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("60"),
-                               QStringLiteral("--out"), folder.path(), QStringLiteral("--packet-rate"),
-                               QStringLiteral("2000")});
+    process.start(toolPath(), words("acquire --seconds 60 --packet-rate 2000 --out") + QStringList {folder.path()});
     ASSERT_TRUE(process.waitForStarted(10000));
     process.setReadChannel(QProcess::StandardError);
     // Away from a terminal the progress line is printed once a second.

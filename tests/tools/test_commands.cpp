@@ -6,8 +6,8 @@
 #include "tests/tools/toolrun.h"
 
 #include <QFile>
-#include <csignal>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace tooltest;
 
@@ -39,24 +39,19 @@ TEST(QuorvelCommands, FailuresEndWithOneLineAndANonZeroStatus)
     ScratchFolder folder;
     // Nothing listens on this test's own address: the library's error is passed on.
     const QString nobody = testsupport::testLoopbackAddress();
-    expectOneErrorLine(runTool({QStringLiteral("acquire"), QStringLiteral("--camera"), nobody, QStringLiteral("--host"),
-                                nobody, QStringLiteral("--out"), folder.path()}),
-                       1, QStringLiteral("quorvel acquire: cannot connect to camera %1: Failed to connect").arg(nobody));
-
-    expectOneErrorLine(runTool({QStringLiteral("acquire"), QStringLiteral("--seconds"), QStringLiteral("0")}), 2,
-                       QStringLiteral("quorvel acquire: --seconds"));
-    expectOneErrorLine(runTool({QStringLiteral("acquire"), QStringLiteral("--point"), QStringLiteral("30,1")}), 2,
-                       QStringLiteral("quorvel acquire: bad --point 30,1"));
-    expectOneErrorLine(runTool({QStringLiteral("acquire"), QStringLiteral("--camera"), nobody}), 2,
+    const QStringList at = {QStringLiteral("--camera"), nobody, QStringLiteral("--host"), nobody};
+    expectOneErrorLine(runTool(words("acquire --out") + QStringList {folder.path()} + at), 1,
+                       QStringLiteral("quorvel acquire: cannot connect to camera %1: Failed to connect").arg(nobody));
+    expectOneErrorLine(runTool(words("acquire --source bars") + at), 2,
+                       QStringLiteral("quorvel acquire: --source applies to the virtual camera only"));
+    expectOneErrorLine(runTool(words("acquire --camera") + QStringList {nobody}), 2,
                        QStringLiteral("quorvel acquire: --camera needs --host"));
-    expectOneErrorLine(runTool({QStringLiteral("acquire"), QStringLiteral("--camera"), nobody, QStringLiteral("--host"),
-                                nobody, QStringLiteral("--source"), QStringLiteral("bars")}),
-                       2, QStringLiteral("quorvel acquire: --source applies to the virtual camera only"));
-    expectOneErrorLine(runTool({QStringLiteral("acquire"), QStringLiteral("--nonsense")}), 2,
-                       QStringLiteral("quorvel acquire: Unknown option 'nonsense'"));
-    expectOneErrorLine(runTool({QStringLiteral("frobnicate")}), 2, QStringLiteral("quorvel: unknown command frobnicate"));
-    expectOneErrorLine(runTool({QStringLiteral("reg"), QStringLiteral("read"), QStringLiteral("300")}), 2,
-                       QStringLiteral("quorvel reg: bad register 300"));
+    for (const auto& c : {std::make_pair("acquire --seconds 0", "quorvel acquire: --seconds"),
+                          {"acquire --point 30,1", "quorvel acquire: bad --point 30,1"},
+                          {"acquire --nonsense", "quorvel acquire: Unknown option 'nonsense'"},
+                          {"frobnicate", "quorvel: unknown command frobnicate"},
+                          {"reg read 300", "quorvel reg: bad register 300"}})
+        expectOneErrorLine(runTool(words(c.first)), 2, QLatin1String(c.second));
 
     // A file that is not a whole number of photon records is refused, not half drawn.
     QFile odd(folder.file(QStringLiteral("odd.dat")));
@@ -80,21 +75,18 @@ TEST(QuorvelCommands, StatusAndRegistersReachACameraByAddress)
     camera.setAdcReading(4, 1, 2048);
     const QStringList at = {QStringLiteral("--camera"), config.address, QStringLiteral("--host"), config.address};
 
-    const ToolRun status = runTool(QStringList {QStringLiteral("status")} + at);
+    const ToolRun status = runTool(words("status") + at);
     ASSERT_EQ(status.exitCode, 0) << status.describe().toStdString();
     EXPECT_EQ(status.value(QStringLiteral("GBE firmware")), QStringLiteral("0x0015 (21)"));
     EXPECT_EQ(status.value(QStringLiteral("GMs")), QStringLiteral("2 (IDs 2, 4)"));
     EXPECT_TRUE(status.value(QStringLiteral("GM 4")).contains(QLatin1String("ADC 1 2048 (1.000 V)")))
         << status.describe().toStdString();
 
-    const ToolRun write = runTool(QStringList {QStringLiteral("reg"), QStringLiteral("write"), QStringLiteral("23"),
-                                               QStringLiteral("0x2A"), QStringLiteral("--gm"), QStringLiteral("4")} + at);
+    const ToolRun write = runTool(words("reg write 23 0x2A --gm 4") + at);
     ASSERT_EQ(write.exitCode, 0) << write.describe().toStdString();
     EXPECT_EQ(camera.gmRegister(4, 23), 0x2A);
-    expectOneErrorLine(runTool(QStringList {QStringLiteral("reg"), QStringLiteral("read"), QStringLiteral("23"),
-                                            QStringLiteral("--gm"), QStringLiteral("1")} + at),
-                       1, QStringLiteral("quorvel reg: the camera has no GM with ID 1 (its GMs: 2, 4)"));
-    const ToolRun read = runTool(QStringList {QStringLiteral("reg"), QStringLiteral("read"), QStringLiteral("127")} + at);
+    expectOneErrorLine(runTool(words("reg read 23 --gm 1") + at), 1, QStringLiteral("quorvel reg: the camera has no GM with ID 1 (its GMs: 2, 4)"));
+    const ToolRun read = runTool(words("reg read 127") + at);
     ASSERT_EQ(read.exitCode, 0) << read.describe().toStdString();
     EXPECT_EQ(read.out.trimmed(), QStringLiteral("register 127 = 0x0015 (21)"));
 }

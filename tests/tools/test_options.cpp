@@ -3,8 +3,10 @@
 #include "tools/commands/acquiresettings.h"
 #include "tools/commands/cameraoptions.h"
 #include "tools/commands/camsimoptions.h"
+#include "tests/tools/toolrun.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace tool;
 
@@ -25,12 +27,12 @@ bool parseAcquire(const QStringList& a_Arguments, CameraOptions* a_Camera, Acqui
     return CameraOptions::read(parser, true, a_Camera, a_Error) && AcquireSettings::read(parser, a_Settings, a_Error);
 }
 
-QString refusal(const QStringList& a_Arguments)
+QString refusal(const char* a_Arguments)
 {
     CameraOptions camera;
     AcquireSettings settings;
     QString error;
-    EXPECT_FALSE(parseAcquire(a_Arguments, &camera, &settings, &error)) << a_Arguments.join(' ').toStdString();
+    EXPECT_FALSE(parseAcquire(tooltest::words(a_Arguments), &camera, &settings, &error)) << a_Arguments;
     return error;
 }
 
@@ -39,11 +41,8 @@ TEST(ToolOptions, VirtualCameraOptionsBecomeItsSettings)
     CameraOptions camera;
     AcquireSettings settings;
     QString error;
-    ASSERT_TRUE(parseAcquire({QStringLiteral("--point"), QStringLiteral("5.5,16.5"), QStringLiteral("--point"),
-                              QStringLiteral("1,2,1.5,3"), QStringLiteral("--peak"), QStringLiteral("1500,90"),
-                              QStringLiteral("--gms"), QStringLiteral("2,4"), QStringLiteral("--seed"),
-                              QStringLiteral("7"), QStringLiteral("--mapping"), QStringLiteral("local"),
-                              QStringLiteral("--readout-options"), QStringLiteral("0x3")},
+    ASSERT_TRUE(parseAcquire(tooltest::words("--point 5.5,16.5 --point 1,2,1.5,3 --peak 1500,90 --gms 2,4 --seed 7 "
+                                             "--mapping local --readout-options 0x3"),
                              &camera, &settings, &error))
         << error.toStdString();
     EXPECT_TRUE(camera.isEmbedded());
@@ -76,27 +75,17 @@ TEST(ToolOptions, VirtualCameraOptionsBecomeItsSettings)
 
 TEST(ToolOptions, NonsenseIsRefusedWithTheOptionNamed)
 {
-    EXPECT_TRUE(refusal({QStringLiteral("--point"), QStringLiteral("23,1")}).startsWith(QLatin1String("bad --point 23,1")));
-    EXPECT_TRUE(refusal({QStringLiteral("--point"), QStringLiteral("1,1,0")}).startsWith(QLatin1String("bad --point")));
-    EXPECT_TRUE(refusal({QStringLiteral("--peak"), QStringLiteral("2000")}).startsWith(QLatin1String("bad --peak")));
-    EXPECT_TRUE(refusal({QStringLiteral("--bars"), QStringLiteral("1,2,3")}).startsWith(QLatin1String("bad --bars")));
-    EXPECT_TRUE(refusal({QStringLiteral("--gms"), QStringLiteral("1,1")}).startsWith(QLatin1String("bad --gms")));
-    EXPECT_TRUE(refusal({QStringLiteral("--gms"), QStringLiteral("5")}).startsWith(QLatin1String("bad --gms")));
-    EXPECT_TRUE(refusal({QStringLiteral("--source"), QStringLiteral("moon")}).startsWith(QLatin1String("unknown --source")));
-    EXPECT_EQ(refusal({QStringLiteral("--peak-share"), QStringLiteral("0.8"), QStringLiteral("--compton-share"),
-                       QStringLiteral("0.3")}),
-              QStringLiteral("--peak-share and --compton-share together exceed 1"));
-    EXPECT_TRUE(refusal({QStringLiteral("--mapping"), QStringLiteral("sideways")}).startsWith(QLatin1String("unknown --mapping")));
-    EXPECT_TRUE(refusal({QStringLiteral("--readout-options"), QStringLiteral("4")}).startsWith(QLatin1String("bad --readout-options")));
-    EXPECT_TRUE(refusal({QStringLiteral("--packet-rate"), QStringLiteral("fast")}).startsWith(QLatin1String("bad --packet-rate")));
-    // A real camera needs both addresses, and takes no virtual camera options.
-    EXPECT_TRUE(refusal({QStringLiteral("--camera"), QStringLiteral("10.0.0.2")}).startsWith(QLatin1String("--camera needs --host")));
-    EXPECT_TRUE(refusal({QStringLiteral("--host"), QStringLiteral("10.0.0.1")}).startsWith(QLatin1String("--host needs --camera")));
-    EXPECT_TRUE(refusal({QStringLiteral("--camera"), QStringLiteral("camera.local"), QStringLiteral("--host"),
-                         QStringLiteral("10.0.0.1")})
-                    .contains(QLatin1String("is not an IPv4 address")));
-    EXPECT_EQ(refusal({QStringLiteral("--camera"), QStringLiteral("10.0.0.2"), QStringLiteral("--host"),
-                       QStringLiteral("10.0.0.1"), QStringLiteral("--seed"), QStringLiteral("3")}),
+    for (const auto& c : {std::make_pair("--point 23,1", "bad --point 23,1"), {"--point 1,1,0", "bad --point"},
+                          {"--peak 2000", "bad --peak"}, {"--bars 1,2,3", "bad --bars"}, {"--gms 1,1", "bad --gms"},
+                          {"--gms 5", "bad --gms"}, {"--source moon", "unknown --source"},
+                          {"--mapping sideways", "unknown --mapping"}, {"--readout-options 4", "bad --readout-options"},
+                          {"--packet-rate fast", "bad --packet-rate"},
+                          // A real camera needs both addresses, and takes no virtual camera options.
+                          {"--camera 10.0.0.2", "--camera needs --host"}, {"--host 10.0.0.1", "--host needs --camera"}})
+        EXPECT_TRUE(refusal(c.first).startsWith(QLatin1String(c.second))) << c.first;
+    EXPECT_EQ(refusal("--peak-share 0.8 --compton-share 0.3"), QStringLiteral("--peak-share and --compton-share together exceed 1"));
+    EXPECT_TRUE(refusal("--camera camera.local --host 10.0.0.1").contains(QLatin1String("is not an IPv4 address")));
+    EXPECT_EQ(refusal("--camera 10.0.0.2 --host 10.0.0.1 --seed 3"),
               QStringLiteral("--seed applies to the virtual camera only, not with --camera"));
 }
 
@@ -104,9 +93,8 @@ TEST(ToolOptions, StandaloneCameraTakesAddressRateAndPacketShape)
 {
     QCommandLineParser parser;
     CamsimOptions::add(&parser, CamsimOptions::Standalone);
-    ASSERT_TRUE(parser.parse({QStringLiteral("quorvel"), QStringLiteral("--address"), QStringLiteral("127.0.0.9"),
-                              QStringLiteral("--rate"), QStringLiteral("max"), QStringLiteral("--photons-per-packet"),
-                              QStringLiteral("20"), QStringLiteral("--packets-per-datagram"), QStringLiteral("3")}));
+    ASSERT_TRUE(parser.parse(
+        tooltest::words("quorvel --address 127.0.0.9 --rate max --photons-per-packet 20 --packets-per-datagram 3")));
     camsim::CameraConfig config;
     QString error;
     ASSERT_TRUE(CamsimOptions::read(parser, CamsimOptions::Standalone, &config, &error)) << error.toStdString();
@@ -117,7 +105,7 @@ TEST(ToolOptions, StandaloneCameraTakesAddressRateAndPacketShape)
 
     QCommandLineParser bad;
     CamsimOptions::add(&bad, CamsimOptions::Standalone);
-    ASSERT_TRUE(bad.parse({QStringLiteral("quorvel"), QStringLiteral("--rate"), QStringLiteral("-5")}));
+    ASSERT_TRUE(bad.parse(tooltest::words("quorvel --rate -5")));
     EXPECT_FALSE(CamsimOptions::read(bad, CamsimOptions::Standalone, &config, &error));
     EXPECT_TRUE(error.startsWith(QLatin1String("bad --rate -5")));
 }

@@ -11,6 +11,11 @@ QString toolPath()
     return QStringLiteral(QUORVEL_TOOL_PATH);
 }
 
+QStringList words(const char* a_Line)
+{
+    return QString::fromLatin1(a_Line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
 ToolRun run(const QString& a_Program, const QStringList& a_Arguments, int a_TimeoutMs)
 {
     QProcess process;

@@ -24,6 +24,8 @@ struct ToolRun {
 };
 
 QString toolPath();
+// The words of a_Line split at spaces: arguments written as one line.
+QStringList words(const char* a_Line);
 // Runs the program to its end (killed after a_TimeoutMs).
 ToolRun run(const QString& a_Program, const QStringList& a_Arguments, int a_TimeoutMs = 60000);
 ToolRun runTool(const QStringList& a_Arguments, int a_TimeoutMs = 60000);
