@@ -56,6 +56,11 @@ class HeaderMirrorTest(unittest.TestCase):
                     checked += 1
         self.assertGreater(checked, 100)
 
+    def test_camera_layout_places_each_gm_in_its_quadrant(self):
+        self.assertEqual((quorvel.GM_SIDE, quorvel.CAMERA_SIDE), (11, 22))
+        corners = [(1, 1, 1), (11, 2, 22), (121, 3, 484), (1, 4, 243), (12, 1, 23)]
+        self.assertEqual([quorvel.camera_pixel(p, gm) for p, gm, _ in corners], [c for _, _, c in corners])
+
 
 class NoCameraTest(unittest.TestCase):
     def setUp(self):
