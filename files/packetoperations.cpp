@@ -11,6 +11,13 @@
 namespace {
 // Lines are written in pieces of about this size.
 constexpr size_t WRITE_PIECE = 1 << 20;
+// Raises a_pValue to at least a_Floor; other threads may raise it meanwhile.
+void raiseTo(std::atomic<quint64>* a_pValue, quint64 a_Floor)
+{
+    quint64 current = a_pValue->load();
+    while (current < a_Floor && !a_pValue->compare_exchange_weak(current, a_Floor)) {
+    }
+}
 } // namespace
 
 const char* const PacketOperations::OPEN_ERROR_TEXT = "Failed to open file to save packets to";
@@ -44,24 +51,17 @@ void PacketOperations::CancelOldestSave()
 {
     const quint64 finished = m_Finished.load();
     if (finished < m_Requested.load())
-        RaiseCancelledUpTo(finished + 1);
+        raiseTo(&m_CancelledUpTo, finished + 1);
 }
 
 void PacketOperations::CancelAllSaves()
 {
-    RaiseCancelledUpTo(m_Requested.load());
+    raiseTo(&m_CancelledUpTo, m_Requested.load());
 }
 
 void PacketOperations::OnOperationCancelled()
 {
     CancelOldestSave();
-}
-
-void PacketOperations::RaiseCancelledUpTo(quint64 a_Save)
-{
-    quint64 current = m_CancelledUpTo.load();
-    while (current < a_Save && !m_CancelledUpTo.compare_exchange_weak(current, a_Save)) {
-    }
 }
 
 bool PacketOperations::IsCancelled() const
@@ -73,9 +73,7 @@ void PacketOperations::Save(const QString& a_FileName)
 {
     m_Current = m_Finished.load() + 1;
     // A request that was not counted when it was queued counts from now on.
-    quint64 requested = m_Requested.load();
-    while (requested < m_Current && !m_Requested.compare_exchange_weak(requested, m_Current)) {
-    }
+    raiseTo(&m_Requested, m_Current);
     struct Finish {
         std::atomic<quint64>& finished;
         quint64 save;

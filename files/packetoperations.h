@@ -51,7 +51,6 @@ public slots:
 private:
     void Save(const QString& a_FileName);
     bool IsCancelled() const;
-    void RaiseCancelledUpTo(quint64 a_Save);
 
     std::atomic<quint64> m_Requested {0};     // saves requested so far
     std::atomic<quint64> m_Finished {0};      // saves finished so far
