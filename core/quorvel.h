@@ -275,6 +275,8 @@ private:
     // Helpers of initialisation and collection (quorvellink.cpp, quorvelcollection.cpp)
     void StartCollectionThreads();
     bool FailInit(const QString& a_Message = QString());
+    // The workers' sockets and the control connections; the threads keep running.
+    void CloseSockets();
 
     // Helpers of loading a configuration file (quorvelfiles.cpp)
     bool LoadDataFromFile(const QString& a_FileName);

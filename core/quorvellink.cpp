@@ -23,8 +23,7 @@ bool Quorvel::Init()
     if (m_CommunicationMGR.SocketsConnected()) {
         if (m_CommunicationMGR.IsSysControlLinkUp())
             return FailOp(QStringLiteral("System is already connected, disconnect before initializing again"));
-        m_WorkerMGR.StopWorkers();
-        m_CommunicationMGR.Disconnect();
+        CloseSockets();
     }
     if (!m_CommunicationMGR.Init(sysControlPort, simulatorPort))
         return FailOp(m_CommunicationMGR.GetLastError());
@@ -50,9 +49,14 @@ bool Quorvel::FailInit(const QString& a_Message)
 {
     if (!a_Message.isNull())
         FailOp(a_Message);
+    CloseSockets();
+    return false;
+}
+
+void Quorvel::CloseSockets()
+{
     m_WorkerMGR.StopWorkers();
     m_CommunicationMGR.Disconnect();
-    return false;
 }
 
 void Quorvel::StartCollectionThreads()
@@ -81,8 +85,7 @@ void Quorvel::Disconnect()
     hv.AddByte(hvCloseCommand);
     hv.AddByte(0x00);
     m_CommunicationMGR.WriteSysControlRegister(hv);
-    m_WorkerMGR.StopWorkers();
-    m_CommunicationMGR.Disconnect();
+    CloseSockets();
 }
 
 void Quorvel::SetWaitTimeout(int a_Ms)
