@@ -55,6 +55,18 @@ constexpr RegisterInfo gmRegisters[] = {
     {GM_FIRMWARE, 1, 1},
 };
 
+// A system read's reply is as long as its request (the echo, then one byte per
+// placeholder), which is what a Register expects unless told otherwise.
+constexpr bool SystemRepliesMatchRequests()
+{
+    for (const RegisterInfo& info : systemRegisters) {
+        if (info.replyValueBytes != info.valueBytes)
+            return false;
+    }
+    return true;
+}
+static_assert(SystemRepliesMatchRequests(), "a system register needs its own reply length");
+
 // Reply bytes beyond the placeholders of a read of this GM register.
 constexpr int GMReplyExtraBytes(int a_Register)
 {
