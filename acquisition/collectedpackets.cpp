@@ -251,6 +251,98 @@ bool CollectedPackets::GetPhotonData(int a_PacketNo, int a_PhotonNo, PhotonData 
     return true;
 }
 
+bool CollectedPackets::CheckRange(int a_First, int a_Last, QString* a_pError) const
+{
+    const int size = GetSize();
+    if (size == 0)
+        return Fail(a_pError, "No collected packets to query");
+    if (a_First < 1 || a_Last > size || a_First > a_Last)
+        return Fail(a_pError, QString("Packet range %1 to %2 is invalid, valid range is 1 to %3")
+                                  .arg(a_First)
+                                  .arg(a_Last)
+                                  .arg(size));
+    return true;
+}
+
+qint64 CollectedPackets::PhotonsInRange(int a_First, int a_Last) const
+{
+    qint64 photons = 0;
+    for (int index = a_First - 1; index < a_Last; ++index)
+        photons += m_Packets[static_cast<size_t>(index)].GetNoOfPhotons();
+    return photons;
+}
+
+qint64 CollectedPackets::GetNoOfPhotonsInPackets(int a_First, int a_Last, QString* a_pError)
+{
+    auto lock = AccessLock();
+    if (!CheckRange(a_First, a_Last, a_pError))
+        return -1;
+    return PhotonsInRange(a_First, a_Last);
+}
+
+namespace {
+
+bool CheckBuffer(const void* a_pRecords, qint64 a_Needed, qint64 a_Capacity, QString* a_pError)
+{
+    if (!a_pRecords)
+        return Fail(a_pError, "Null pointer passed to function");
+    if (a_Capacity < a_Needed)
+        return Fail(a_pError, QString("Buffer too small: %1 records needed, room for %2").arg(a_Needed).arg(a_Capacity));
+    return true;
+}
+
+} // namespace
+
+qint64 CollectedPackets::ReadPhotonRecords(int a_First, int a_Last, PhotonRecord* a_pRecords, qint64 a_Capacity,
+                                           QString* a_pError)
+{
+    auto lock = AccessLock();
+    if (!CheckRange(a_First, a_Last, a_pError))
+        return -1;
+    const qint64 needed = PhotonsInRange(a_First, a_Last);
+    if (!CheckBuffer(a_pRecords, needed, a_Capacity, a_pError))
+        return -1;
+    PhotonRecord* out = a_pRecords;
+    for (int index = a_First - 1; index < a_Last; ++index) {
+        const Packet& packet = m_Packets[static_cast<size_t>(index)];
+        PhotonRecord record{};
+        record.packetNo = static_cast<uint32_t>(index + 1);
+        record.headerWord = packet.m_HeaderWord;
+        record.gmID = packet.m_GMID;
+        record.headerByte = packet.m_HeaderByte;
+        for (const Photon& photon : packet) {
+            record.pixel = static_cast<uint16_t>(photon.m_Pixel);
+            record.energy = photon.m_Energy;
+            record.timeDetect = photon.m_TimeDetect;
+            record.positiveEnergy = photon.m_PositiveEnergy;
+            record.positiveTimeDetect = photon.m_PositiveTimeDetect;
+            *out++ = record;
+        }
+    }
+    return needed;
+}
+
+qint64 CollectedPackets::ReadPacketRecords(int a_First, int a_Last, PacketRecord* a_pRecords, qint64 a_Capacity,
+                                           QString* a_pError)
+{
+    auto lock = AccessLock();
+    if (!CheckRange(a_First, a_Last, a_pError))
+        return -1;
+    const qint64 needed = a_Last - a_First + 1;
+    if (!CheckBuffer(a_pRecords, needed, a_Capacity, a_pError))
+        return -1;
+    for (int index = a_First - 1; index < a_Last; ++index) {
+        const Packet& packet = m_Packets[static_cast<size_t>(index)];
+        PacketRecord& record = a_pRecords[index - (a_First - 1)];
+        record.packetNo = static_cast<uint32_t>(index + 1);
+        record.noOfPhotons = static_cast<uint32_t>(packet.GetNoOfPhotons());
+        record.headerWord = packet.m_HeaderWord;
+        record.gmID = packet.m_GMID;
+        record.headerByte = packet.m_HeaderByte;
+    }
+    return needed;
+}
+
 QString CollectedPackets::PacketsDecodedText(int a_NoOfPackets)
 {
     const int total = GetNoOfCollectedPackets();

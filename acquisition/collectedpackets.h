@@ -63,6 +63,13 @@ public:
     bool GetPacketData(int a_PacketNo, PacketData a_Type, int* a_pValue, QString* a_pError);
     bool GetPhotonData(int a_PacketNo, int a_PhotonNo, PhotonData a_Type, int* a_pValue,
                        QString* a_pError);
+    // Bulk reads of packets a_First..a_Last (1-based, inclusive): -1 with the
+    // message in *a_pError for a bad range, a null buffer or one too small.
+    qint64 GetNoOfPhotonsInPackets(int a_First, int a_Last, QString* a_pError);
+    qint64 ReadPhotonRecords(int a_First, int a_Last, PhotonRecord* a_pRecords, qint64 a_Capacity,
+                             QString* a_pError);
+    qint64 ReadPacketRecords(int a_First, int a_Last, PacketRecord* a_pRecords, qint64 a_Capacity,
+                             QString* a_pError);
     // "Packets decoded : n (Total: t)" with the store's size t.
     QString PacketsDecodedText(int a_NoOfPackets);
 
@@ -86,6 +93,9 @@ private:
     ~CollectedPackets();
 
     Photon* ReserveForLastPacket(size_t a_Count);
+    // Lock held: checks a bulk read's range; false with the message set.
+    bool CheckRange(int a_First, int a_Last, QString* a_pError) const;
+    qint64 PhotonsInRange(int a_First, int a_Last) const;
     bool NewChunk(size_t a_MinPhotons);
 
     static std::atomic<CollectedPackets*> m_pInstance;

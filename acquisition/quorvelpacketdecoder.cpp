@@ -4,6 +4,7 @@
 
 #include "acquisition/collectedpackets.h"
 #include "acquisition/photon.h"
+#include "acquisition/photonstream.h"
 #include "acquisition/readbuffer.h"
 #include "gammamodule/gammamodules.h"
 
@@ -12,6 +13,8 @@ namespace {
 // The store's lock is released after this many bytes of a batch, so queries
 // and saves are not held up by a large batch.
 constexpr qint64 STORE_LOCK_SLICE_BYTES = 256 * 1024;
+// Records are handed to the stream in blocks of about this many.
+constexpr size_t STREAM_BLOCK_RECORDS = 32 * 1024;
 
 // Decodes a_Count records into a_pOut (room for a_Count photons); photons of
 // channels without a pixel are written over by the next one. Returns the
@@ -100,24 +103,71 @@ void QuorvelPacketDecoder::TakeGMSnapshot()
     }
 }
 
-bool QuorvelPacketDecoder::StoreFrame(const uchar* a_pData, const PacketFramer::Frame& a_Frame,
-                                      CollectedPackets* a_pStore)
+void QuorvelPacketDecoder::RestartPacketNumbers()
+{
+    m_PacketNo = 0;
+}
+
+const Photon* QuorvelPacketDecoder::DecodeFrame(const uchar* a_pData, const PacketFramer::Frame& a_Frame,
+                                                CollectedPackets* a_pStore, int* a_pKept)
 {
     const uchar* packet = a_pData + a_Frame.m_Start;
     const quint8 gmID = packet[2];
-    const auto headerWord = static_cast<quint16>(packet[3] << 8 | packet[4]);
-    Photon* room = a_pStore->AddPacket(gmID, headerWord, packet[5], a_Frame.m_NoOfRecords);
-    if (!room) {
-        ++m_NoOfPacketsLost;
-        return false;
+    Photon* room;
+    if (a_pStore) {
+        const auto headerWord = static_cast<quint16>(packet[3] << 8 | packet[4]);
+        room = a_pStore->AddPacket(gmID, headerWord, packet[5], a_Frame.m_NoOfRecords);
+        if (!room) {
+            ++m_NoOfPacketsLost;
+            return nullptr;
+        }
+    } else {
+        if (m_Scratch.size() < static_cast<size_t>(a_Frame.m_NoOfRecords))
+            m_Scratch.resize(static_cast<size_t>(a_Frame.m_NoOfRecords));
+        room = m_Scratch.data();
     }
     const GMView& view = m_GMViews[gmID];
     const uchar* records = packet + PacketFramer::HEADER_BYTES;
-    const int kept = a_Frame.m_RecordSize == 5
+    *a_pKept = a_Frame.m_RecordSize == 5
         ? DecodeRecords<5>(records, a_Frame.m_NoOfRecords, view.m_NegativeEnable, *view.m_pPixels, room)
         : DecodeRecords<3>(records, a_Frame.m_NoOfRecords, view.m_NegativeEnable, *view.m_pPixels, room);
-    a_pStore->CommitPhotons(kept);
-    return true;
+    if (a_pStore)
+        a_pStore->CommitPhotons(*a_pKept);
+    ++m_PacketNo;
+    return room;
+}
+
+void QuorvelPacketDecoder::QueueRecords(const uchar* a_pPacket, const Photon* a_pPhotons, int a_Count)
+{
+    PhotonRecord record{};
+    record.packetNo = m_PacketNo;
+    record.headerWord = static_cast<uint16_t>(a_pPacket[3] << 8 | a_pPacket[4]);
+    record.gmID = a_pPacket[2];
+    record.headerByte = a_pPacket[5];
+    const size_t first = m_Records.size();
+    m_Records.resize(first + static_cast<size_t>(a_Count), record);
+    PhotonRecord* out = m_Records.data() + first;
+    for (int index = 0; index < a_Count; ++index) {
+        const Photon& photon = a_pPhotons[index];
+        out[index].pixel = static_cast<uint16_t>(photon.m_Pixel);
+        out[index].energy = photon.m_Energy;
+        out[index].timeDetect = photon.m_TimeDetect;
+        out[index].positiveEnergy = photon.m_PositiveEnergy;
+        out[index].positiveTimeDetect = photon.m_PositiveTimeDetect;
+    }
+    ++m_PacketsInRecords;
+}
+
+void QuorvelPacketDecoder::FlushRecords(PhotonStream& a_Stream)
+{
+    if (m_PacketsInRecords == 0)
+        return;
+    a_Stream.Push(m_Records.data(), static_cast<qint64>(m_Records.size()), m_PacketsInRecords);
+    m_Records.clear();
+    m_PacketsInRecords = 0;
+    const QString text = m_StreamLossReport.Take(a_Stream.GetDroppedPhotons(), false);
+    if (!text.isNull())
+        emit streamLoss(text);
 }
 
 int QuorvelPacketDecoder::Decode(const char* a_pData, qint64 a_Bytes)
@@ -128,21 +178,36 @@ int QuorvelPacketDecoder::Decode(const char* a_pData, qint64 a_Bytes)
     const auto* data = reinterpret_cast<const uchar*>(a_pData);
     m_Framer.Begin(data, a_Bytes, m_RecordSizes);
 
-    CollectedPackets* store = CollectedPackets::GetInstance();
+    PhotonStream& stream = PhotonStream::Instance();
+    const bool streaming = stream.IsCollecting();
+    CollectedPackets* store = stream.IsStoringPhotons() ? CollectedPackets::GetInstance() : nullptr;
+    // The stream is fed only between slices of the store's lock: a reader
+    // that is slow to make room must not hold up the client's queries.
     std::unique_lock<std::mutex> storeLock;
     qint64 sliceEnd = 0;
     int stored = 0;
     PacketFramer::Frame frame;
     while (m_Framer.Next(&frame)) {
-        if (!storeLock.owns_lock()) {
+        if (store && !storeLock.owns_lock()) {
             storeLock = store->AccessLock();
             sliceEnd = frame.m_Start + STORE_LOCK_SLICE_BYTES;
         }
-        if (StoreFrame(data, frame, store))
+        int kept = 0;
+        const Photon* photons = DecodeFrame(data, frame, store, &kept);
+        if (photons) {
             ++stored;
-        if (frame.m_End >= sliceEnd)
+            if (streaming)
+                QueueRecords(data + frame.m_Start, photons, kept);
+        }
+        if (store && frame.m_End >= sliceEnd)
             storeLock.unlock();
+        if (streaming && !storeLock.owns_lock() && m_Records.size() >= STREAM_BLOCK_RECORDS)
+            FlushRecords(stream);
     }
+    if (storeLock.owns_lock())
+        storeLock.unlock();
+    if (streaming)
+        FlushRecords(stream);
     m_NoOfPacketsDecoded += stored;
     return stored;
 }

@@ -6,12 +6,16 @@
 #include <QObject>
 
 #include <array>
+#include <vector>
 
 #include "acquisition/packetframer.h"
+#include "acquisition/lossreport.h"
+#include "acquisition/photon.h"
 #include "acquisition/pixelmap.h"
 #include "quorveldll.h"
 
 class CollectedPackets;
+class PhotonStream;
 
 class QuorvelPacketDecoder : public QObject
 {
@@ -20,10 +24,14 @@ class QuorvelPacketDecoder : public QObject
 public:
     QuorvelPacketDecoder();
 
-    // Decodes a_Bytes bytes, storing every packet found; returns how many.
+    // Decodes a_Bytes bytes, storing every packet found (unless the photon
+    // stream keeps them out of the store) and queueing its photons on the
+    // stream while it takes a collection; returns how many packets.
     // Takes the GammaModules lock and the CollectedPackets lock itself; the
     // caller holds whatever guards a_pData.
     int Decode(const char* a_pData, qint64 a_Bytes);
+    // Numbers the next packet 1; with the ReadBuffer lock held (no pass runs).
+    void RestartPacketNumbers();
 
     PixelMappingMode GetPixelMappingMode() const;
     // Packets that were found but could not be stored for lack of memory.
@@ -31,6 +39,8 @@ public:
 
 signals:
     void decodingPackets();
+    // A sys status text: photons the stream had to drop.
+    void streamLoss(const QString& a_Text);
     void packetsDecoded(int a_NoOfPackets);
 
 public slots:
@@ -50,11 +60,22 @@ private:
     };
 
     void TakeGMSnapshot();
-    bool StoreFrame(const uchar* a_pData, const PacketFramer::Frame& a_Frame, CollectedPackets* a_pStore);
+    // Decodes one packet into the store (a_pStore) or, without one, into the
+    // scratch photons; returns its photons, or null if it could not be kept.
+    const Photon* DecodeFrame(const uchar* a_pData, const PacketFramer::Frame& a_Frame,
+                              CollectedPackets* a_pStore, int* a_pKept);
+    void QueueRecords(const uchar* a_pPacket, const Photon* a_pPhotons, int a_Count);
+    void FlushRecords(PhotonStream& a_Stream);
 
     int m_NoOfPacketsDecoded = 0;
     PixelMappingMode m_PixelMappingMode = PIXEL_MAPPING_MODE_LOCAL;
     qint64 m_NoOfPacketsLost = 0;
+    quint32 m_PacketNo = 0;                  // of the last packet in this collection
+
+    std::vector<Photon> m_Scratch;           // one packet, when the store is off
+    std::vector<PhotonRecord> m_Records;     // waiting to be queued on the stream
+    qint64 m_PacketsInRecords = 0;
+    LossReport m_StreamLossReport{"Stream overflow: %1 photons dropped, the reader did not keep up (total: %2)"};
 
     PacketFramer m_Framer;
     PacketFramer::RecordSizes m_RecordSizes{};

@@ -1,6 +1,7 @@
 #include "core/quorvel.h"
 
 #include "acquisition/collectedpackets.h"
+#include "acquisition/photonstream.h"
 #include "acquisition/readbuffer.h"
 #include "gammamodule/gammamodules.h"
 
@@ -44,6 +45,8 @@ Quorvel::~Quorvel()
     m_WorkerMGR.StopThreads();
     m_PacketDecoderThread.Stop();
     m_PacketOperationsThread.Stop();
+    // A reader blocked on the stream returns; what was queued stays readable.
+    PhotonStream::Instance().Close();
 
     ReadBuffer::DeleteInstance();
     GammaModules::DeleteInstance();
@@ -70,6 +73,7 @@ void Quorvel::SetupSlots()
     // Run on the decoder's thread; the relays queue at most one call each.
     connect(&m_PacketDecoder, &QuorvelPacketDecoder::decodingPackets, &m_DecodingTextRelay,
             [this] { m_DecodingTextRelay.Add(0); }, Qt::DirectConnection);
+    connect(&m_PacketDecoder, &QuorvelPacketDecoder::streamLoss, this, &Quorvel::ReportStatus);
     connect(&m_PacketDecoder, &QuorvelPacketDecoder::packetsDecoded, &m_DecodedTextRelay,
             [this](int a_Packets) { m_DecodedTextRelay.Add(a_Packets); }, Qt::DirectConnection);
     connect(this, &Quorvel::packetSaveRequested, &m_PacketOperations, &PacketOperations::SaveFile);

@@ -106,6 +106,16 @@ public:
     bool GetPacketData(int a_PacketNo, PacketData a_Type, int* a_Value);
     bool GetPhotonData(int a_PacketNo, int a_PhotonNo, PhotonData a_Type, int* a_Value);
     void ClearCollectedPackets();
+
+    // Photon streaming and bulk reads of the store.
+    bool EnablePhotonStream(qint64 a_CapacityPhotons);
+    bool DisablePhotonStream();
+    bool SetStorePhotons(bool a_Store);
+    qint64 GetNoOfPhotonsInPackets(int a_FirstPacketNo, int a_LastPacketNo);
+    qint64 ReadCollectedPhotons(int a_FirstPacketNo, int a_LastPacketNo, PhotonRecord* a_pRecords,
+                                qint64 a_Capacity);
+    qint64 ReadCollectedPackets(int a_FirstPacketNo, int a_LastPacketNo, PacketRecord* a_pRecords,
+                                qint64 a_Capacity);
     // Limit of every wait for another thread (10000 ms): the final batch, a
     // buffer resize, the worker start-up. Not exported; tests shorten it.
     void SetWaitTimeout(int a_Ms);
@@ -277,6 +287,10 @@ private:
     bool FailInit(const QString& a_Message = QString());
     // The workers' sockets and the control connections; the threads keep running.
     void CloseSockets();
+    // Ends the stream's collection behind the last batch the decoder has
+    // been handed, so its final photons come before the end.
+    void EndStreamedCollection();
+    bool RefuseWhileCollecting();
 
     // Helpers of loading a configuration file (quorvelfiles.cpp)
     bool LoadDataFromFile(const QString& a_FileName);

@@ -4,6 +4,7 @@
 #include "core/registermap.h"
 
 #include "acquisition/collectedpackets.h"
+#include "acquisition/photonstream.h"
 #include "acquisition/readbuffer.h"
 #include "acquisition/waitloop.h"
 #include "gammamodule/gammamodules.h"
@@ -55,6 +56,8 @@ bool Quorvel::StartPhotonCollection()
     gms->SetActiveGMs(GAMMA_MODULES_TYPE_DEVICE);
     ClearStoreHeld(store);
     readBuffer->Reset();
+    m_PacketDecoder.RestartPacketNumbers();
+    PhotonStream::Instance().BeginCollection();
     ReportToolbarStatus(QStringLiteral("Collecting ..."));
     return true;
 }
@@ -83,6 +86,7 @@ bool Quorvel::StopPhotonCollection()
             });
         },
         [this] { emit collectStopped(); });
+    EndStreamedCollection();
     if (!answered)
         return FailOp(QStringLiteral("Timed out waiting for read buffer read"));
     ReportToolbarStatus(QStringLiteral("Finished collecting"));

@@ -86,6 +86,8 @@ void Quorvel::Disconnect()
     hv.AddByte(0x00);
     m_CommunicationMGR.WriteSysControlRegister(hv);
     CloseSockets();
+    m_SysControlBits &= ~RegisterMap::COLLECT;
+    EndStreamedCollection();
 }
 
 void Quorvel::SetWaitTimeout(int a_Ms)

@@ -5,6 +5,7 @@
 #ifndef QUORVELDLL_H
 #define QUORVELDLL_H
 
+#include <cstdint>
 #include <string>
 
 #if defined(QUORVEL_BUILDING_LIBRARY)
@@ -235,6 +236,47 @@ enum CameraUpdateMode : int {
     CAMERA_UPDATE_MODE_IMMEDIATE = 2
 };
 
+// Bulk read-out: one photon as it leaves the library, 16 bytes, the same
+// record from the photon stream and from the store's bulk read.
+struct PhotonRecord {
+    uint32_t packetNo;           // 1-based number of its packet within the collection
+    uint16_t headerWord;         // header word of its packet
+    uint16_t pixel;              // pixel as mapped (GetPixelMappingMode), or the channel byte
+    uint16_t energy;             // energy value, sign flag cleared
+    uint16_t timeDetect;         // time detect value, sign flag cleared; 0 without time detect
+    uint8_t gmID;                // GM ID of its packet
+    uint8_t positiveEnergy;      // 1 if the energy is positive, 0 if negative
+    uint8_t positiveTimeDetect;  // 1 if the time detect is positive, 0 if negative or absent
+    uint8_t headerByte;          // header byte of its packet
+};
+static_assert(sizeof(PhotonRecord) == 16, "PhotonRecord is a fixed 16-byte record");
+
+// One packet as the store's bulk read gives it, 12 bytes.
+struct PacketRecord {
+    uint32_t packetNo;           // 1-based number within the collection
+    uint32_t noOfPhotons;
+    uint16_t headerWord;
+    uint8_t gmID;
+    uint8_t headerByte;
+};
+static_assert(sizeof(PacketRecord) == 12, "PacketRecord is a fixed 12-byte record");
+
+// Results of ReadPhotons besides a count of records (>= 0).
+enum PhotonStreamResult : int {
+    PHOTON_STREAM_ENDED = -1,         // the collection ended and all its photons were read
+    PHOTON_STREAM_CLOSED = -2,        // the stream is not enabled, or the library was closed
+    PHOTON_STREAM_BAD_ARGUMENT = -3   // null buffer or a capacity below 1
+};
+
+// Counters of the photon stream since it was enabled.
+struct PhotonStreamCounters {
+    uint64_t packets;            // packets decoded while the stream took photons
+    uint64_t photons;            // photons streamed (read or waiting to be read)
+    uint64_t droppedPhotons;     // photons dropped because the reader stalled
+    uint64_t queued;             // photons waiting to be read now
+    uint64_t capacity;           // bound of the queue, in photons
+};
+
 class QUORVEL_EXPORT QuorvelDll
 {
 public:
@@ -284,6 +326,45 @@ public:
     static int GetNoOfCollectedPackets();
     static bool GetPacketData(int a_PacketNo, PacketData a_Type, int* a_Value);
     static bool GetPhotonData(int a_PacketNo, int a_PhotonNo, PhotonData a_Type, int* a_Value);
+
+    // Photon streaming (opt-in). While the stream is enabled, every photon the
+    // decoder finds during a collection also goes into a bounded queue, from
+    // which any thread reads arrays of PhotonRecord with ReadPhotons, while the
+    // collection runs. A reader that keeps reading loses nothing: when the
+    // queue is full the decoder waits for it (the camera's datagrams then wait
+    // in the socket, and an overflow there is reported as any other loss). A
+    // reader that takes nothing for a second is taken as gone: photons that do
+    // not fit are then dropped, counted in PhotonStreamCounters and reported
+    // through the sys status callback as "Stream overflow: N photons dropped,
+    // the reader did not keep up (total: T)", so the collection itself never
+    // stalls. SetStorePhotons(false) keeps the photons out of the store, so
+    // the library's memory stays flat for a collection of any length.
+    // EnablePhotonStream, DisablePhotonStream and SetStorePhotons are called
+    // from the client's thread and are refused while collecting.
+    static bool EnablePhotonStream(long long a_CapacityPhotons);
+    static bool DisablePhotonStream();
+    static bool IsPhotonStreamEnabled();
+    static bool SetStorePhotons(bool a_Store);
+    static bool IsStoringPhotons();
+    // Copies up to a_Capacity records into a_pRecords and returns how many,
+    // waiting up to a_TimeoutMs (negative: without limit) for the first one.
+    // 0: nothing arrived in time. PHOTON_STREAM_ENDED: the collection's last
+    // photon was read (StopPhotonCollection, Disconnect or Close ended it);
+    // the next call waits for the next collection. PHOTON_STREAM_CLOSED: the
+    // stream is disabled or the library closed; a blocked reader returns at once.
+    // Records never span two collections. Safe from any thread.
+    static long long ReadPhotons(PhotonRecord* a_pRecords, long long a_Capacity, int a_TimeoutMs);
+    static PhotonStreamCounters GetPhotonStreamCounters();
+
+    // Bulk read of the store: the photons (or packets) of packets
+    // a_FirstPacketNo..a_LastPacketNo (1-based, inclusive) copied in one call.
+    // GetNoOfPhotonsInPackets says how many records to make room for. -1 on a
+    // bad range or a buffer too small (nothing copied; GetLastError says why).
+    static long long GetNoOfPhotonsInPackets(int a_FirstPacketNo, int a_LastPacketNo);
+    static long long ReadCollectedPhotons(int a_FirstPacketNo, int a_LastPacketNo, PhotonRecord* a_pRecords,
+                                          long long a_Capacity);
+    static long long ReadCollectedPackets(int a_FirstPacketNo, int a_LastPacketNo, PacketRecord* a_pRecords,
+                                          long long a_Capacity);
 
     // Direct register access
     static bool RegWrite(int a_Register, unsigned char a_MSB, unsigned char a_LSB);
