@@ -4,157 +4,150 @@
 #include "quorveldll.h"
 
 #include <pybind11/numpy.h>
-#include <cstdint>
-#include <vector>
+#include <pybind11/stl.h>
 
 namespace quorvelpy {
 
+using namespace pybind11::literals;
+
 namespace {
 
-struct PhotonRecord
+// The numpy twins of the library's records, field for field and byte for byte.
+py::dtype recordType(const std::vector<std::tuple<const char*, const char*, size_t>>& a_Fields, size_t a_Size)
 {
-    int32_t packet;
-    int32_t gm_id;
-    int32_t header_word;
-    int32_t pixel;
-    int32_t energy;
-    bool positive_energy;
-    int32_t time_detect;
-    bool positive_time_detect;
-};
+    py::list names;
+    py::list formats;
+    py::list offsets;
+    for (const auto& [name, format, offset] : a_Fields) {
+        names.append(name);
+        formats.append(format);
+        offsets.append(offset);
+    }
+    py::dict description("names"_a = names, "formats"_a = formats, "offsets"_a = offsets, "itemsize"_a = a_Size);
+    return py::dtype::from_args(description);
+}
 
-struct PacketRecord
+} // namespace
+
+py::dtype photonType()
 {
-    int32_t packet;
-    int32_t gm_id;
-    int32_t header_word;
-    int32_t header_byte;
-    int32_t no_of_photons;
-};
+    // Held for the life of the process, like the module: never released after
+    // the interpreter has gone.
+    static const py::handle type = recordType({{"packet", "<u4", offsetof(PhotonRecord, packetNo)},
+                                              {"header_word", "<u2", offsetof(PhotonRecord, headerWord)},
+                                              {"pixel", "<u2", offsetof(PhotonRecord, pixel)},
+                                              {"energy", "<u2", offsetof(PhotonRecord, energy)},
+                                              {"time_detect", "<u2", offsetof(PhotonRecord, timeDetect)},
+                                              {"gm_id", "u1", offsetof(PhotonRecord, gmID)},
+                                              {"positive_energy", "?", offsetof(PhotonRecord, positiveEnergy)},
+                                              {"positive_time_detect", "?", offsetof(PhotonRecord, positiveTimeDetect)},
+                                              {"header_byte", "u1", offsetof(PhotonRecord, headerByte)}},
+                                             sizeof(PhotonRecord))
+                                      .release();
+    return py::reinterpret_borrow<py::dtype>(type);
+}
 
-// Filled without the GIL; the first failing query names itself here.
-struct Failure
+namespace {
+
+py::dtype packetType()
 {
-    const char* function = nullptr;
-    std::string error;
+    static const py::handle type = recordType({{"packet", "<u4", offsetof(PacketRecord, packetNo)},
+                                              {"no_of_photons", "<u4", offsetof(PacketRecord, noOfPhotons)},
+                                              {"header_word", "<u2", offsetof(PacketRecord, headerWord)},
+                                              {"gm_id", "u1", offsetof(PacketRecord, gmID)},
+                                              {"header_byte", "u1", offsetof(PacketRecord, headerByte)}},
+                                             sizeof(PacketRecord))
+                                      .release();
+    return py::reinterpret_borrow<py::dtype>(type);
+}
 
-    bool Check(bool a_Ok, const char* a_Function)
+// Fills a new array of a_Count records by a_Read without the GIL (the array
+// is ours alone until returned); a negative result raises the last error.
+template <typename Read>
+py::array readTable(const py::dtype& a_Type, long long a_Count, const char* a_Function, Read a_Read)
+{
+    py::array table(a_Type, py::array::ShapeContainer{static_cast<py::ssize_t>(a_Count)});
+    long long read = 0;
     {
-        if (!a_Ok && !function) {
-            function = a_Function;
-            error = QuorvelDll::GetLastError();
-        }
-        return a_Ok;
+        py::gil_scoped_release unlocked;
+        read = a_Count > 0 ? a_Read(table.mutable_data(), a_Count) : 0;
     }
-};
-
-bool readPacket(int a_PacketNo, PacketRecord* a_pRecord, Failure* a_pFailure)
-{
-    a_pRecord->packet = a_PacketNo;
-    int value = 0;
-    for (auto [field, target] : {std::pair{PACKET_DATA_GM_ID, &a_pRecord->gm_id},
-                                 std::pair{PACKET_DATA_HEADER_WORD, &a_pRecord->header_word},
-                                 std::pair{PACKET_DATA_HEADER_BYTE, &a_pRecord->header_byte},
-                                 std::pair{PACKET_DATA_NO_OF_PHOTONS, &a_pRecord->no_of_photons}}) {
-        if (!a_pFailure->Check(QuorvelDll::GetPacketData(a_PacketNo, field, &value), "GetPacketData"))
-            return false;
-        *target = value;
-    }
-    return true;
+    if (read < 0)
+        raiseError(a_Function, QuorvelDll::GetLastError());
+    return table;
 }
 
-bool readPhoton(const PacketRecord& a_Packet, int a_PhotonNo, PhotonRecord* a_pRecord, Failure* a_pFailure)
+py::array readCollectedPhotons(int a_First, int a_Last)
 {
-    int value[5] = {};
-    const PhotonData fields[5] = {PHOTON_DATA_PIXEL, PHOTON_DATA_ENERGY, PHOTON_DATA_POSITIVE_ENERGY,
-                                  PHOTON_DATA_TIME_DETECT, PHOTON_DATA_POSITIVE_TIME_DETECT};
-    for (int i = 0; i < 5; ++i) {
-        if (!a_pFailure->Check(QuorvelDll::GetPhotonData(a_Packet.packet, a_PhotonNo, fields[i], &value[i]),
-                               "GetPhotonData"))
-            return false;
-    }
-    *a_pRecord = {a_Packet.packet, a_Packet.gm_id, a_Packet.header_word, value[0], value[1],
-                  value[2] != 0, value[3], value[4] != 0};
-    return true;
+    checkClientThread("ReadCollectedPhotons");
+    const long long count = QuorvelDll::GetNoOfPhotonsInPackets(a_First, a_Last);
+    if (count < 0)
+        raiseError("ReadCollectedPhotons", QuorvelDll::GetLastError());
+    return readTable(photonType(), count, "ReadCollectedPhotons", [=](void* a_pData, long long a_Count) {
+        return QuorvelDll::ReadCollectedPhotons(a_First, a_Last, static_cast<PhotonRecord*>(a_pData), a_Count);
+    });
 }
 
-// Packets arriving while this runs are left for the next call: the store only
-// grows behind the count read first, and only this thread clears it.
-std::vector<PacketRecord> readPackets(Failure* a_pFailure)
+py::array readCollectedPackets(int a_First, int a_Last)
 {
-    const int count = QuorvelDll::GetNoOfCollectedPackets();
-    std::vector<PacketRecord> packets(static_cast<size_t>(count > 0 ? count : 0));
-    for (int i = 0; i < count; ++i) {
-        if (!readPacket(i + 1, &packets[static_cast<size_t>(i)], a_pFailure))
-            return {};
-    }
-    return packets;
+    checkClientThread("ReadCollectedPackets");
+    // A bad range gets a buffer of one, so the library names what is wrong.
+    const int stored = QuorvelDll::GetNoOfCollectedPackets();
+    const bool valid = a_First >= 1 && a_First <= a_Last && a_Last <= stored;
+    return readTable(packetType(), valid ? a_Last - a_First + 1 : 1, "ReadCollectedPackets",
+                     [=](void* a_pData, long long a_Count) {
+                         return QuorvelDll::ReadCollectedPackets(a_First, a_Last, static_cast<PacketRecord*>(a_pData),
+                                                                 a_Count);
+                     });
+}
+
+// Packets arriving while these run are left for the next call: the store
+// only grows behind the count read first, and only this thread clears it.
+py::array photonsTable()
+{
+    checkClientThread("photons");
+    const int packets = QuorvelDll::GetNoOfCollectedPackets();
+    if (packets == 0)
+        return py::array(photonType(), py::array::ShapeContainer{py::ssize_t(0)});
+    return readCollectedPhotons(1, packets);
 }
 
 py::array packetsTable()
 {
     checkClientThread("packets");
-    Failure failure;
-    std::vector<PacketRecord> packets;
-    {
-        py::gil_scoped_release unlocked;
-        packets = readPackets(&failure);
-    }
-    if (failure.function)
-        raiseError(failure.function, failure.error);
-    py::array_t<PacketRecord> table(static_cast<py::ssize_t>(packets.size()));
-    std::copy(packets.begin(), packets.end(), table.mutable_data());
-    return std::move(table);
+    const int packets = QuorvelDll::GetNoOfCollectedPackets();
+    if (packets == 0)
+        return py::array(packetType(), py::array::ShapeContainer{py::ssize_t(0)});
+    return readCollectedPackets(1, packets);
 }
 
-py::array photonsTable()
+void defBoth(py::module_& a_Module, const char* a_Name, const char* a_PythonName, const py::cpp_function& a_Function)
 {
-    checkClientThread("photons");
-    Failure failure;
-    std::vector<PacketRecord> packets;
-    size_t total = 0;
-    {
-        py::gil_scoped_release unlocked;
-        packets = readPackets(&failure);
-        for (const PacketRecord& packet : packets)
-            total += static_cast<size_t>(packet.no_of_photons > 0 ? packet.no_of_photons : 0);
-    }
-    if (failure.function)
-        raiseError(failure.function, failure.error);
-
-    py::array_t<PhotonRecord> table(static_cast<py::ssize_t>(total));
-    PhotonRecord* out = table.mutable_data();
-    {
-        // The array is ours alone until returned, so it is filled without the GIL.
-        py::gil_scoped_release unlocked;
-        for (const PacketRecord& packet : packets) {
-            for (int photon = 1; photon <= packet.no_of_photons; ++photon) {
-                if (!readPhoton(packet, photon, out++, &failure))
-                    break;
-            }
-            if (failure.function)
-                break;
-        }
-    }
-    if (failure.function)
-        raiseError(failure.function, failure.error);
-    return std::move(table);
+    a_Module.add_object(a_Name, a_Function);
+    a_Module.add_object(a_PythonName, a_Function);
 }
 
 } // namespace
 
 void bindCollectionTables(py::module_& a_Module)
 {
-    PYBIND11_NUMPY_DTYPE(PhotonRecord, packet, gm_id, header_word, pixel, energy, positive_energy, time_detect,
-                         positive_time_detect);
-    PYBIND11_NUMPY_DTYPE(PacketRecord, packet, gm_id, header_word, header_byte, no_of_photons);
-
+    a_Module.attr("photon_dtype") = photonType();
+    a_Module.attr("packet_dtype") = packetType();
+    defBoth(a_Module, "ReadCollectedPhotons", "read_collected_photons",
+            py::cpp_function(&readCollectedPhotons, py::name("ReadCollectedPhotons"), py::scope(a_Module),
+                             py::arg("first_packet_no"), py::arg("last_packet_no"),
+                             "The photons of packets first..last (1-based, inclusive) as an array of photon_dtype."));
+    defBoth(a_Module, "ReadCollectedPackets", "read_collected_packets",
+            py::cpp_function(&readCollectedPackets, py::name("ReadCollectedPackets"), py::scope(a_Module),
+                             py::arg("first_packet_no"), py::arg("last_packet_no"),
+                             "Packets first..last (1-based, inclusive) as an array of packet_dtype."));
     a_Module.def("photons", &photonsTable,
-                 "Every collected photon as one structured array with the fields packet (1-based packet number),\n"
-                 "gm_id, header_word, pixel, energy, positive_energy, time_detect and positive_time_detect.");
+                 "Every collected photon as one array of photon_dtype (16 bytes a row): packet (1-based packet\n"
+                 "number), header_word, pixel, energy, time_detect, gm_id, positive_energy,\n"
+                 "positive_time_detect and header_byte. Read in one call, in C++.");
     a_Module.def("packets", &packetsTable,
-                 "Every collected packet as one structured array with the fields packet (1-based), gm_id,\n"
-                 "header_word, header_byte and no_of_photons.");
+                 "Every collected packet as one array of packet_dtype (12 bytes a row): packet (1-based),\n"
+                 "no_of_photons, header_word, gm_id and header_byte.");
 }
 
 } // namespace quorvelpy

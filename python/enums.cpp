@@ -224,6 +224,11 @@ void bindEnums(py::module_& a_Module)
         {"CAMERA_UPDATE_MODE_DEFERRED", CAMERA_UPDATE_MODE_DEFERRED},
         {"CAMERA_UPDATE_MODE_IMMEDIATE", CAMERA_UPDATE_MODE_IMMEDIATE},
     });
+    add<PhotonStreamResult>(a_Module, "PhotonStreamResult", {
+        {"PHOTON_STREAM_ENDED", PHOTON_STREAM_ENDED},
+        {"PHOTON_STREAM_CLOSED", PHOTON_STREAM_CLOSED},
+        {"PHOTON_STREAM_BAD_ARGUMENT", PHOTON_STREAM_BAD_ARGUMENT},
+    });
 }
 
 } // namespace quorvelpy

@@ -82,6 +82,14 @@ bool serve(const char* a_Function, double a_Timeout, Done a_Done)
 
 } // namespace
 
+void serveEventsOnce()
+{
+    runEventsFor(0);
+    CallbackQueue::GetInstance().Deliver();
+    if (PyErr_CheckSignals() != 0)
+        throw py::error_already_set();
+}
+
 void bindEventLoop(py::module_& a_Module)
 {
     createApplication();

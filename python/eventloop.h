@@ -10,6 +10,9 @@ namespace quorvelpy {
 namespace py = pybind11;
 
 void bindEventLoop(py::module_& a_Module);
+// Runs what Qt events are pending, hands queued reports to the callbacks and
+// raises a pending Ctrl-C; on the application's thread only.
+void serveEventsOnce();
 
 } // namespace quorvelpy
 

@@ -47,6 +47,16 @@ void bindFunctions(py::module_& m)
     def(m, "GetPacketData", "get_packet_data", &QuorvelDll::GetPacketData, {"packet_no", "type"});
     def(m, "GetPhotonData", "get_photon_data", &QuorvelDll::GetPhotonData, {"packet_no", "photon_no", "type"});
 
+    // Photon streaming and bulk reads (ReadPhotons, the counters and the bulk
+    // reads return numpy arrays: see photonstreaming.cpp and collectiontables.cpp)
+    def(m, "EnablePhotonStream", "enable_photon_stream", &QuorvelDll::EnablePhotonStream, {"capacity_photons"});
+    def(m, "DisablePhotonStream", "disable_photon_stream", &QuorvelDll::DisablePhotonStream);
+    def(m, "IsPhotonStreamEnabled", "is_photon_stream_enabled", &QuorvelDll::IsPhotonStreamEnabled);
+    def(m, "SetStorePhotons", "set_store_photons", &QuorvelDll::SetStorePhotons, {"store"});
+    def(m, "IsStoringPhotons", "is_storing_photons", &QuorvelDll::IsStoringPhotons);
+    def(m, "GetNoOfPhotonsInPackets", "get_no_of_photons_in_packets", &QuorvelDll::GetNoOfPhotonsInPackets,
+        {"first_packet_no", "last_packet_no"});
+
     // Direct register access
     def(m, "RegWrite", "reg_write", &QuorvelDll::RegWrite, {"register", "msb", "lsb"});
     def(m, "RegRead", "reg_read", &QuorvelDll::RegRead, {"register"});

@@ -28,6 +28,7 @@ PYBIND11_MODULE(quorvel, m)
     bindFunctions(m);
     bindCallbacks(m);
     bindCollectionTables(m);
+    bindPhotonStream(m);
     m.attr("__version__") = QuorvelDll::GetVersion();
     // The camera's layout, for placing local pixel numbers in the flood image.
     m.attr("GM_SIDE") = CameraLayout::GM_SIDE;

@@ -28,7 +28,7 @@ def header_text():
 
 class HeaderMirrorTest(unittest.TestCase):
     def test_every_exported_function_has_its_own_and_a_snake_case_name(self):
-        functions = re.findall(r"static [\w:]+ (\w+)\(", header_text())
+        functions = re.findall(r"static (?:[\w:]+ )+?(\w+)\(", header_text())
         self.assertGreater(len(functions), 100)
         snake = {}
         for attribute in dir(quorvel):
@@ -138,10 +138,12 @@ class NoCameraTest(unittest.TestCase):
     def test_empty_collection_gives_empty_tables_with_their_fields(self):
         photons = quorvel.photons()
         self.assertEqual(photons.shape, (0,))
-        self.assertEqual(photons.dtype.names, ("packet", "gm_id", "header_word", "pixel", "energy",
-                                               "positive_energy", "time_detect", "positive_time_detect"))
+        self.assertEqual(photons.dtype.names, ("packet", "header_word", "pixel", "energy", "time_detect",
+                                               "gm_id", "positive_energy", "positive_time_detect", "header_byte"))
+        self.assertEqual(photons.dtype.itemsize, 16)
         self.assertEqual(quorvel.packets().dtype.names,
-                         ("packet", "gm_id", "header_word", "header_byte", "no_of_photons"))
+                         ("packet", "no_of_photons", "header_word", "gm_id", "header_byte"))
+        self.assertEqual(quorvel.packets().dtype.itemsize, 12)
 
 
 class VirtualCamera:
@@ -254,6 +256,42 @@ class CameraTest(unittest.TestCase):
 
         quorvel.disconnect()
         self.assertEqual({ident for ident, _, _ in reports}, {main})
+
+    def test_stream_yields_what_the_store_keeps_and_another_thread_may_read_it(self):
+        quorvel.set_host_ip_address(self.ADDRESS)
+        quorvel.set_camera_ip_address(self.ADDRESS)
+        quorvel.initialize()
+        quorvel.start_sys()
+        self.assertTrue(quorvel.wait_until(lambda: quorvel.get_no_of_gms() == 4, timeout=5))
+
+        with quorvel.stream(seconds=0.4, batch=1000) as batches:
+            parts = list(batches)
+        self.assertTrue(all(0 < len(part) <= 1000 and part.dtype == quorvel.photon_dtype for part in parts))
+        streamed = np.concatenate(parts)
+        self.assertGreater(len(streamed), 0)
+        np.testing.assert_array_equal(streamed, quorvel.photons())
+        self.assertEqual(quorvel.get_photon_stream_counters()["dropped_photons"], 0)
+
+        # The store off, the stream read on a thread of its own.
+        quorvel.set_store_photons(False)
+        parts = []
+
+        def reader():
+            while (part := quorvel.read_photons(4096, 5.0)) is not None:
+                parts.append(part)
+
+        thread = threading.Thread(target=reader)
+        thread.start()
+        quorvel.start_photon_collection()
+        quorvel.process_events(0.3)
+        quorvel.stop_photon_collection()
+        thread.join(10)
+        self.assertFalse(thread.is_alive())
+        streamed = np.concatenate(parts)
+        self.assertEqual(quorvel.get_no_of_collected_packets(), 0)
+        self.assertEqual(streamed["packet"][0], 1)
+        self.assertTrue(np.all(np.diff(streamed["packet"].astype(np.int64)) >= 0))
+        self.assertEqual(len(np.unique(streamed["packet"])), int(streamed["packet"][-1]))
 
 
 class ExampleTest(unittest.TestCase):
