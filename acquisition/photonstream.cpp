@@ -68,13 +68,20 @@ bool PhotonStream::IsStoringPhotons() const
 void PhotonStream::BeginCollection()
 {
     std::lock_guard<std::mutex> lock(m_Lock);
+    ++m_Generation;
     m_Collecting = m_Enabled;
 }
 
-void PhotonStream::EndCollection()
+quint64 PhotonStream::Generation() const
 {
     std::lock_guard<std::mutex> lock(m_Lock);
-    if (!m_Collecting)
+    return m_Generation;
+}
+
+void PhotonStream::EndCollection(quint64 a_Generation)
+{
+    std::lock_guard<std::mutex> lock(m_Lock);
+    if (!m_Collecting || a_Generation != m_Generation)
         return;
     m_Collecting = false;
     m_Boundaries.push_back(m_Written);

@@ -47,7 +47,12 @@ public:
     // ends the collection and disables the stream, but what was queued can
     // still be read; Disable drops it.
     void BeginCollection();
-    void EndCollection();
+    // Ends collection a_Generation (see Generation) if it is still open, so a
+    // late end meant for an earlier collection cannot end a newer one.
+    void EndCollection(quint64 a_Generation);
+    void EndCollection() { EndCollection(Generation()); }
+    // The number of the collection last begun.
+    quint64 Generation() const;
     void Close();
     // True while photons of an open collection are taken.
     bool IsCollecting() const;
@@ -82,6 +87,7 @@ private:
     std::deque<quint64> m_Boundaries;      // m_Written at each collection's end
     bool m_Enabled = false;
     bool m_Collecting = false;
+    quint64 m_Generation = 0;
     bool m_StorePhotons = true;
     int m_StallTimeoutMs = DEFAULT_STALL_TIMEOUT_MS;
     bool m_ReaderGone = false;             // the last wait for room timed out

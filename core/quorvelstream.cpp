@@ -46,12 +46,15 @@ bool Quorvel::SetStorePhotons(bool a_Store)
 
 void Quorvel::EndStreamedCollection()
 {
-    // Queued behind every batch already signalled to the decoder's thread.
+    // Queued behind every batch already signalled to the decoder's thread,
+    // and bound to this collection: it may run after the next one began.
+    PhotonStream& stream = PhotonStream::Instance();
+    const quint64 generation = stream.Generation();
     if (m_PacketDecoderThread.isRunning()) {
         QMetaObject::invokeMethod(
-            &m_PacketDecoder, [] { PhotonStream::Instance().EndCollection(); }, Qt::QueuedConnection);
+            &m_PacketDecoder, [&stream, generation] { stream.EndCollection(generation); }, Qt::QueuedConnection);
     } else {
-        PhotonStream::Instance().EndCollection();
+        stream.EndCollection(generation);
     }
 }
 
