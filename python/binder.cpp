@@ -3,7 +3,28 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <cstring>
+
 namespace quorvelpy {
+
+namespace {
+struct Docstring {
+    const char* name;
+    const char* text;
+};
+const Docstring docstrings[] = {
+#include "docstrings.inc"
+};
+} // namespace
+
+const char* docstring(const char* a_Name)
+{
+    for (const Docstring& entry : docstrings) {
+        if (std::strcmp(entry.name, a_Name) == 0)
+            return entry.text;
+    }
+    return "";
+}
 
 namespace {
 py::handle errorType;

@@ -27,6 +27,9 @@ void bindErrorType(py::module_& a_Module);
 void checkClientThread(const char* a_Function);
 // Whether any call has reached the library (so there may be a controller to close).
 bool libraryUsed();
+// The reference text of a function or enumeration of quorveldll.h, made from
+// the header's comments at build time; empty for an unknown name.
+const char* docstring(const char* a_Name);
 
 namespace detail {
 
@@ -103,7 +106,7 @@ py::cpp_function wrap(py::module_& a_Module, const char* a_Name, const char* con
         }
         CallbackQueue::GetInstance().Deliver();
         return result;
-    }, py::name(a_Name), py::scope(a_Module), py::arg(a_ArgNames[I])...);
+    }, py::name(a_Name), py::scope(a_Module), py::doc(docstring(a_Name)), py::arg(a_ArgNames[I])...);
 }
 
 } // namespace detail

@@ -1,5 +1,6 @@
 // The library's enumerations as enum.IntEnum classes of the module, their
 // members also at module level (CathodeChannel's on its submodule), as in C++.
+#include "python/binder.h"
 #include "python/enumcaster.h"
 
 #include <map>
@@ -24,6 +25,7 @@ void add(py::module_& a_Scope, const char* a_Name, std::vector<std::pair<const c
         members.append(py::make_tuple(member.first, static_cast<int>(member.second)));
     static const py::object intEnum = py::module_::import("enum").attr("IntEnum");
     py::object cls = intEnum(a_Name, members, py::arg("module") = a_Scope.attr("__name__"));
+    cls.attr("__doc__") = docstring(a_Name);
     a_Scope.attr(a_Name) = cls;
     for (const auto& member : a_Members)
         a_Scope.attr(member.first) = cls.attr(member.first);

@@ -21,6 +21,7 @@ PYBIND11_MODULE(quorvel, m)
               "QuorvelError with the library's last error instead of returning false; out-parameters are\n"
               "returned. Callbacks are called on this thread from process_events(), wait_until() and after\n"
               "each library call, never from inside the library.";
+    m.doc() = py::str(m.doc()) + py::str("\n\nThe library's rules (from quorveldll.h):\n\n") + py::str(docstring("__file__"));
     py::module_::import("numpy");
     bindErrorType(m);
     bindEnums(m);

@@ -3,6 +3,7 @@ argument conversion and errors without a camera, and a whole acquisition
 against the virtual camera started as a child process."""
 import enum
 import os
+import pydoc
 import re
 import select
 import subprocess
@@ -40,6 +41,18 @@ class HeaderMirrorTest(unittest.TestCase):
         self.assertEqual(unnamed, [])
         self.assertIs(quorvel.get_no_of_gms, quorvel.GetNoOfGMs)
         self.assertIs(quorvel.set_gm_adc1_channel, quorvel.SetGMADC1Channel)
+
+    def test_every_function_and_enumeration_carries_the_header_reference(self):
+        text = header_text()
+        functions = re.findall(r"static [\w:]+ (\w+)\(", text)
+        undocumented = [f for f in functions if len(getattr(quorvel, f).__doc__ or "") < 40]
+        self.assertEqual(undocumented, [])
+        doc = pydoc.render_doc(quorvel.start_photon_collection, renderer=pydoc.plaintext)
+        self.assertIn("Starts a collection: empties the store", doc)
+        self.assertIn("Timed out waiting for the data thread before collecting", doc)
+        self.assertIn("a_Gain:", quorvel.SetChannelGain.__doc__)
+        self.assertIn("Refused by", quorvel.SysTokenType.__doc__ + quorvel.MBMultiplexerAddrType.__doc__ or "")
+        self.assertIn("A successful\ncall does not clear the last error", quorvel.__doc__)
 
     def test_every_enumerator_has_the_value_of_the_header(self):
         text = header_text()
