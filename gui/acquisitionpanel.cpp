@@ -1,13 +1,10 @@
 #include "gui/acquisitionpanel.h"
 
-#include "tools/terminal/terminal.h"
-
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -18,16 +15,11 @@ AcquisitionPanel::AcquisitionPanel(QWidget* a_Parent)
     : QGroupBox(QStringLiteral("Acquisition"), a_Parent)
     , m_Seconds(new QDoubleSpinBox)
     , m_Folder(new QLineEdit(QStringLiteral("run")))
-    , m_PhotonFile(new QCheckBox(QStringLiteral("photons.dat (written while collecting)")))
+    , m_PhotonFile(new QCheckBox(QStringLiteral("photons.dat")))
     , m_ConfigurationFile(new QCheckBox(QStringLiteral("configuration.dat")))
     , m_Pictures(new QCheckBox(QStringLiteral("flood.png and spectrum.png")))
     , m_Start(new QPushButton(QStringLiteral("Start")))
     , m_Stop(new QPushButton(QStringLiteral("Stop")))
-    , m_Elapsed(new QLabel)
-    , m_Packets(new QLabel)
-    , m_Photons(new QLabel)
-    , m_Rate(new QLabel)
-    , m_Loss(new QLabel)
 {
     m_Seconds->setRange(0, 86400);
     m_Seconds->setDecimals(1);
@@ -35,7 +27,6 @@ AcquisitionPanel::AcquisitionPanel(QWidget* a_Parent)
     m_Seconds->setSpecialValueText(QStringLiteral("until stopped"));
     m_PhotonFile->setChecked(true);
     m_ConfigurationFile->setChecked(true);
-    m_Loss->setWordWrap(true);
     auto* browse = new QPushButton(QStringLiteral("..."));
     browse->setMaximumWidth(30);
     connect(browse, &QPushButton::clicked, this, [this] {
@@ -55,20 +46,12 @@ AcquisitionPanel::AcquisitionPanel(QWidget* a_Parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_Start);
     buttons->addWidget(m_Stop);
-    auto* figures = new QFormLayout;
-    figures->addRow(QStringLiteral("Time"), m_Elapsed);
-    figures->addRow(QStringLiteral("Packets"), m_Packets);
-    figures->addRow(QStringLiteral("Photons"), m_Photons);
-    figures->addRow(QStringLiteral("Count rate"), m_Rate);
-    figures->addRow(QStringLiteral("Lost"), m_Loss);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
-    layout->addLayout(figures);
     connect(m_Start, &QPushButton::clicked, this, &AcquisitionPanel::startRequested);
     connect(m_Stop, &QPushButton::clicked, this, &AcquisitionPanel::stopRequested);
     setRunning(false, false);
-    showFigures({});
 }
 
 AcquisitionRequest AcquisitionPanel::request() const
@@ -100,29 +83,6 @@ void AcquisitionPanel::setRunning(bool a_Running, bool a_CanStart)
                             static_cast<QWidget*>(m_PhotonFile), static_cast<QWidget*>(m_ConfigurationFile),
                             static_cast<QWidget*>(m_Pictures)})
         widget->setEnabled(!a_Running);
-}
-
-void AcquisitionPanel::showFigures(const AcquisitionFigures& a_Figures)
-{
-    m_Elapsed->setText(QStringLiteral("%1 s").arg(a_Figures.seconds, 0, 'f', 1));
-    m_Packets->setText(tool::Terminal::grouped(a_Figures.packets));
-    m_Photons->setText(tool::Terminal::grouped(a_Figures.photons));
-    m_Rate->setText(QStringLiteral("%1 photons/s").arg(tool::Terminal::grouped(qint64(a_Figures.rate))));
-    QStringList loss = a_Figures.lossTexts;
-    if (a_Figures.dropped > 0)
-        loss.prepend(QStringLiteral("%1 photons dropped by the stream").arg(tool::Terminal::grouped(a_Figures.dropped)));
-    if (loss.isEmpty()) {
-        m_Loss->setText(QStringLiteral("nothing"));
-        m_Loss->setStyleSheet(QStringLiteral("color: #207020;"));
-    } else {
-        m_Loss->setText(loss.mid(qMax(0, loss.size() - 3)).join(QLatin1Char('\n')));
-        m_Loss->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
-    }
-}
-
-QString AcquisitionPanel::lossText() const
-{
-    return m_Loss->text() == QLatin1String("nothing") ? QString() : m_Loss->text();
 }
 
 } // namespace gui

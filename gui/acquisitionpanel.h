@@ -1,6 +1,5 @@
 // Start and stop a collection (or give it a duration), the output folder and the
-// files to write, and the running figures: time, packets, photons, count rate and
-// any data the library reports lost.
+// files to write.
 #ifndef GUI_ACQUISITIONPANEL_H
 #define GUI_ACQUISITIONPANEL_H
 
@@ -10,20 +9,10 @@
 
 class QCheckBox;
 class QDoubleSpinBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace gui {
-
-struct AcquisitionFigures {
-    double seconds = 0.0;
-    qint64 packets = 0;
-    qint64 photons = 0;
-    double rate = 0.0;     // photons per second lately
-    qint64 dropped = 0;    // photons the stream dropped
-    QStringList lossTexts; // the library's reports of lost data
-};
 
 class AcquisitionPanel : public QGroupBox {
     Q_OBJECT
@@ -34,8 +23,6 @@ public:
     void setSeconds(double a_Seconds);
     void setFolder(const QString& a_Folder);
     void setRunning(bool a_Running, bool a_CanStart);
-    void showFigures(const AcquisitionFigures& a_Figures);
-    QString lossText() const; // what the loss line says, empty without loss
 
 signals:
     void startRequested();
@@ -49,11 +36,6 @@ private:
     QCheckBox* m_Pictures;
     QPushButton* m_Start;
     QPushButton* m_Stop;
-    QLabel* m_Elapsed;
-    QLabel* m_Packets;
-    QLabel* m_Photons;
-    QLabel* m_Rate;
-    QLabel* m_Loss;
 };
 
 } // namespace gui

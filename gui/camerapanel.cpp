@@ -50,13 +50,15 @@ CameraPanel::CameraPanel(QWidget* a_Parent)
     m_Status->setWordWrap(true);
     m_Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    m_GMs->setHorizontalHeaderLabels({QStringLiteral("GM"), QStringLiteral("Firmware"), QStringLiteral("Status"),
+    m_GMs->setHorizontalHeaderLabels({QStringLiteral("GM"), QStringLiteral("FW"), QStringLiteral("Status"),
                                       QStringLiteral("ADC 1"), QStringLiteral("ADC 2"), QStringLiteral("Readout"),
                                       QStringLiteral("Options")});
     m_GMs->verticalHeader()->hide();
-    m_GMs->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_GMs->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_GMs->horizontalHeader()->setMinimumSectionSize(30);
     m_GMs->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_GMs->setMinimumHeight(140);
+    m_GMs->setMinimumWidth(0);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Camera"), m_Kind);
@@ -146,10 +148,12 @@ void CameraPanel::showConnected(const QString& a_Description, const QList<tool::
     for (int row = 0; row < a_Readings.size(); ++row) {
         const tool::GMReadings& gm = a_Readings[row];
         const QStringList texts {QString::number(gm.id), tool::GMReadings::hex(gm.firmware & 0xFF, 2),
-                                 tool::GMReadings::hex(gm.status & 0xFF, 2), tool::GMReadings::adcText(gm.adc1),
-                                 tool::GMReadings::adcText(gm.adc2)};
+                                 tool::GMReadings::hex(gm.status & 0xFF, 2), QString::number(gm.adc1),
+                                 QString::number(gm.adc2)};
         for (int column = 0; column < texts.size(); ++column)
             m_GMs->setItem(row, column, new QTableWidgetItem(texts[column]));
+        m_GMs->item(row, ColumnAdc1)->setToolTip(tool::GMReadings::adcText(gm.adc1));
+        m_GMs->item(row, ColumnAdc2)->setToolTip(tool::GMReadings::adcText(gm.adc2));
         auto* mode = new QComboBox;
         mode->addItems({QStringLiteral("read-all"), QStringLiteral("sparsified")});
         mode->setCurrentIndex(a_Readout.value(row).mode == GM_READOUT_MODE_SPARSIFIED ? 1 : 0);

@@ -3,6 +3,7 @@
 #include "gui/acquisitioncontroller.h"
 #include "gui/acquisitionpanel.h"
 #include "gui/camerapanel.h"
+#include "gui/figuresbar.h"
 #include "gui/floodplot.h"
 #include "gui/librarytexts.h"
 #include "gui/logview.h"
@@ -33,6 +34,7 @@ MainWindow::MainWindow(QWidget* a_Parent)
     , m_Spectrum(new SpectrumPlot)
     , m_Rate(new RatePlot)
     , m_Log(new LogView)
+    , m_Figures(new FiguresBar)
     , m_Error(new QLabel)
     , m_SelectionText(new QLabel)
     , m_LogFlood(new QCheckBox(QStringLiteral("Logarithmic flood")))
@@ -47,8 +49,8 @@ MainWindow::MainWindow(QWidget* a_Parent)
     auto* scroll = new QScrollArea;
     scroll->setWidget(left);
     scroll->setWidgetResizable(true);
-    scroll->setMinimumWidth(430);
-    scroll->setMaximumWidth(520);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFixedWidth(470);
 
     auto* central = new QWidget;
     auto* layout = new QHBoxLayout(central);
@@ -114,7 +116,7 @@ QWidget* MainWindow::buildPlots()
     auto* top = new QSplitter(Qt::Horizontal);
     top->addWidget(m_Flood);
     top->addWidget(m_Spectrum);
-    top->setSizes({560, 480});
+    top->setSizes({520, 580});
     auto* bottom = new QSplitter(Qt::Horizontal);
     bottom->addWidget(m_Rate);
     bottom->addWidget(m_Log);
@@ -128,6 +130,7 @@ QWidget* MainWindow::buildPlots()
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_Error);
+    layout->addWidget(m_Figures);
     layout->addLayout(controls);
     layout->addWidget(hint);
     layout->addWidget(plots, 1);
@@ -256,7 +259,7 @@ void MainWindow::refresh()
 
 void MainWindow::updateFigures()
 {
-    AcquisitionFigures figures;
+    CollectionFigures figures;
     figures.seconds = m_Acquisition->elapsedSeconds();
     figures.photons = m_Snapshot.photons;
     if (m_Session.isConnected() && QuorvelDll::IsPhotonStreamEnabled()) {
@@ -268,7 +271,7 @@ void MainWindow::updateFigures()
         m_Rate->sample(figures.seconds, m_Acquisition->photonsRead());
     figures.rate = m_Rate->lastRate();
     figures.lossTexts = m_Texts->lossTexts();
-    m_AcquisitionPanel->showFigures(figures);
+    m_Figures->show(figures);
 }
 
 QString MainWindow::lastError() const
@@ -285,10 +288,8 @@ void MainWindow::showError(const QString& a_Text)
 
 void MainWindow::onLibraryText(const QString& a_Kind, const QString& a_Text)
 {
-    // The decoder reports every batch; those go to the status bar, not the log.
-    if (a_Text.startsWith(QLatin1String("Packets decoded")) || a_Text.startsWith(QLatin1String("Decoding packets")))
-        statusBar()->showMessage(a_Text);
-    else
+    // The decoder reports every batch; the figures above the plots say as much.
+    if (!a_Text.startsWith(QLatin1String("Packets decoded")) && !a_Text.startsWith(QLatin1String("Decoding packets")))
         m_Log->add(a_Kind, a_Text);
 }
 

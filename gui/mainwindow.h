@@ -20,6 +20,7 @@ namespace gui {
 class AcquisitionController;
 class AcquisitionPanel;
 class CameraPanel;
+class FiguresBar;
 class FloodPlot;
 class LibraryTexts;
 class LogView;
@@ -30,7 +31,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int refreshMs = 100;
-    static QSize defaultSize() { return QSize(1500, 940); }
+    static QSize defaultSize() { return QSize(1560, 940); }
 
     explicit MainWindow(QWidget* a_Parent = nullptr);
     ~MainWindow() override;
@@ -58,6 +59,7 @@ public:
     FloodPlot* floodPlot() const { return m_Flood; }
     SpectrumPlot* spectrumPlot() const { return m_Spectrum; }
     LogView* logView() const { return m_Log; }
+    FiguresBar* figuresBar() const { return m_Figures; }
 
 signals:
     void refreshed(); // the pictures were redrawn with new data
@@ -88,6 +90,7 @@ private:
     SpectrumPlot* m_Spectrum;
     RatePlot* m_Rate;
     LogView* m_Log;
+    FiguresBar* m_Figures;
     QLabel* m_Error;
     QLabel* m_SelectionText;
     QCheckBox* m_LogFlood;

@@ -138,7 +138,7 @@ QString SpectrumPlot::summary() const
                      .arg(tool::Terminal::grouped(counts))
                      .arg(tool::Terminal::grouped(m_Seconds > 0 ? qint64(counts / m_Seconds) : 0));
     } else {
-        lines << QStringLiteral("drag across the spectrum to set an energy window");
+        lines << QStringLiteral("drag to set an energy window");
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -173,6 +173,9 @@ void SpectrumPlot::updateCurves()
     label.setRenderFlags(Qt::AlignRight | Qt::AlignTop);
     label.setBackgroundBrush(QColor(255, 255, 255, 210));
     label.setBorderRadius(3);
+    QFont font = label.font();
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+    label.setFont(font);
     m_Label->setText(label);
     if (m_Logarithmic)
         setAxisScale(yLeft, logFloor, highest * 2.0);
