@@ -56,6 +56,7 @@ CameraPanel::CameraPanel(QWidget* a_Parent)
     m_GMs->verticalHeader()->hide();
     m_GMs->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_GMs->horizontalHeader()->setMinimumSectionSize(30);
+    m_GMs->horizontalHeader()->setSectionResizeMode(ColumnMode, QHeaderView::ResizeToContents);
     m_GMs->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_GMs->setMinimumHeight(140);
     m_GMs->setMinimumWidth(0);

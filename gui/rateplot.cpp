@@ -3,6 +3,8 @@
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
 
+#include <algorithm>
+
 namespace gui {
 
 namespace {
@@ -31,6 +33,8 @@ void RatePlot::clear()
     m_Seconds = 0.0;
     m_Photons = 0;
     m_LastRate = 0.0;
+    m_Highest = 1.0;
+    setAxisAutoScale(yLeft);
     m_Curve->setSamples(m_Points);
     replot();
 }
@@ -44,6 +48,8 @@ void RatePlot::sample(double a_Seconds, qint64 a_Photons)
     m_Points.append(QPointF(a_Seconds, m_LastRate));
     m_Seconds = a_Seconds;
     m_Photons = a_Photons;
+    m_Highest = std::max(m_Highest, m_LastRate);
+    setAxisScale(yLeft, 0.0, m_Highest * 1.15); // from zero, so a steady rate looks steady
     m_Curve->setSamples(m_Points);
     replot();
 }

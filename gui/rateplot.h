@@ -22,6 +22,7 @@ private:
     double m_Seconds = 0.0;
     qint64 m_Photons = 0;
     double m_LastRate = 0.0;
+    double m_Highest = 1.0;
 };
 
 } // namespace gui
