@@ -34,7 +34,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/QuorvelSharedLib.pc.in ${PROJECT_BINARY
 install(FILES ${PROJECT_BINARY_DIR}/QuorvelSharedLib.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 # Programs: the tool finds the library beside its own prefix wherever installed.
-foreach(program quorvel quorvel-camsim)
+foreach(program quorvel quorvel-gui quorvel-camsim)
     if(TARGET ${program})
         set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -73,7 +73,7 @@ bool CameraLink::connect(QString* a_Error)
     QString host = m_Options.hostAddress;
     m_CameraAddress = m_Options.cameraAddress;
     if (m_Options.isEmbedded()) {
-        if (!startVirtualCamera(QString(), a_Error))
+        if (!startVirtualCamera(m_Options.virtualAddress, a_Error))
             return false;
         host = m_CameraAddress; // host and camera share the loopback address
     }

@@ -20,9 +20,12 @@ struct State {
     QStringList saveErrors;
 };
 State g_State;
+LibraryEvents::Listener g_Listener; // kept across install(), which resets only the records
 
 void echo(const char* a_Kind, const QString& a_Text)
 {
+    if (g_Listener)
+        g_Listener(QLatin1String(a_Kind), a_Text);
     if (g_State.verbose)
         Terminal::note(QStringLiteral("[%1] %2").arg(QLatin1String(a_Kind), a_Text));
 }
@@ -38,6 +41,11 @@ void LibraryEvents::install(bool a_Verbose)
     QuorvelDll::SetOperationErrorFunction(onOperationError);
     QuorvelDll::SetOperationProgressFunction(onOperationProgress);
     QuorvelDll::SetOperationCompleteFunction(onOperationComplete);
+}
+
+void LibraryEvents::setListener(Listener a_Listener)
+{
+    g_Listener = std::move(a_Listener);
 }
 
 void LibraryEvents::uninstall()

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace tool {
 
@@ -13,6 +14,10 @@ class LibraryEvents {
 public:
     static void install(bool a_Verbose); // registers all six callbacks
     static void uninstall();             // registers null callbacks
+    // Also hands every status and error text to a_Listener (kind: "connect",
+    // "system", "toolbar" or "error"), on the client's thread; empty to stop.
+    using Listener = std::function<void(const QString& a_Kind, const QString& a_Text)>;
+    static void setListener(Listener a_Listener);
 
     // Status channel: lines of the form "Status:Idle\tError:No Error" without a
     // GM part mark the end of a power-up.

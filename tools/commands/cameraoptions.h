@@ -13,6 +13,7 @@ namespace tool {
 struct CameraOptions {
     QString cameraAddress; // empty: the embedded virtual camera
     QString hostAddress;
+    QString virtualAddress; // the virtual camera's address; empty: a free loopback address
     bool verbose = false;
     camsim::CameraConfig virtualCamera;
 
