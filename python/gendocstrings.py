@@ -45,6 +45,14 @@ def plain(comment):
     return text
 
 
+def members(header, start):
+    """The documented members of the enumeration whose body starts at start."""
+    body = header[start:header.index("};", start)]
+    lines = [f"{name} = {value}: {doc.strip().replace('QuorvelDll::', '')}"
+             for name, value, doc in re.findall(r"(\w+)\s*=\s*(-?\d+),?\s*///<\s*([^\n]*)", body)]
+    return "\n\n" + "\n".join(lines) if lines else ""
+
+
 def entries(header):
     found = {}
     # A documentation block, then the declaration it documents.
@@ -55,7 +63,10 @@ def entries(header):
         comment = match.group(1)
         if "\\addtogroup" in comment or "\\defgroup" in comment or "@}" in comment:
             continue
-        found.setdefault(name, plain(comment))
+        text = plain(comment)
+        if match.group(3):
+            text += members(header, match.end())
+        found.setdefault(name, text)
     # The header's rules for every function, for the module's own text.
     rules = re.search(r"/\*\*\s*\n\s*\*\s*\\file(?:(?!\*/).)*\*/", header, re.S)
     if rules:

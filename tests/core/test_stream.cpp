@@ -208,7 +208,7 @@ TEST_F(StreamTest, StreamSettingsAndBulkReadsRefuseBadArguments)
     EXPECT_EQ(QuorvelDll::GetLastError(), "Cannot change the photon stream while collecting");
     EXPECT_FALSE(QuorvelDll::SetStorePhotons(false));
     EXPECT_FALSE(QuorvelDll::DisablePhotonStream());
-    ASSERT_NO_FATAL_FAILURE(StopCollecting());
+    ASSERT_TRUE(QuorvelDll::StopPhotonCollection()) << QuorvelDll::GetLastError();
     ASSERT_NO_FATAL_FAILURE(Collect(10));
 
     const int last = QuorvelDll::GetNoOfCollectedPackets();
