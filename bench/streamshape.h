@@ -17,6 +17,8 @@ struct StreamShape
     // 700-byte packets per 1400-byte datagram.
     static StreamShape Small() { return StreamShape{216, 1}; }
     static StreamShape Large() { return StreamShape{230, 2}; }
+    // Three 220-byte packets of 70 photons in one 660-byte datagram.
+    static StreamShape ThreePackets() { return StreamShape{70, 3}; }
 };
 
 #endif

@@ -1,0 +1,110 @@
+#include "bench/streamreceiver.h"
+
+#include "bench/benchsupport.h"
+#include "bench/camerarig.h"
+#include "quorveldll.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+constexpr long long READ_BLOCK = 64 * 1024;
+constexpr int END_WAIT_MS = 30000;
+} // namespace
+
+StreamReceiver::StreamReceiver(CameraRig* a_pRig, const QString& a_FilePath)
+    : m_pRig(a_pRig)
+    , m_FilePath(a_FilePath)
+{
+}
+
+bool StreamReceiver::Enable(QString* a_pError)
+{
+    if (QuorvelDll::EnablePhotonStream(0) && QuorvelDll::SetStorePhotons(false))
+        return true;
+    *a_pError = QString::fromStdString(QuorvelDll::GetLastError());
+    return false;
+}
+
+ProbeResult StreamReceiver::Probe(double a_MBps, double a_Seconds)
+{
+    camsim::VirtualCamera& camera = m_pRig->Camera();
+    const StreamShape& shape = m_pRig->Shape();
+    ProbeResult result;
+    result.m_RequestedMBps = a_MBps;
+    FILE* file = std::fopen(m_FilePath.toLocal8Bit().constData(), "wb");
+    if (!file) {
+        result.m_Error = QStringLiteral("cannot write %1").arg(m_FilePath);
+        return result;
+    }
+    camera.setRateOverride(shape.PacketsPerSecond(a_MBps));
+    camera.clearRecords();
+    const PhotonStreamCounters before = QuorvelDll::GetPhotonStreamCounters();
+
+    // The consumer: every record to the file, until the collection ends.
+    std::atomic<long long> photons{0};
+    std::atomic<uint32_t> lastPacket{0};
+    std::atomic<bool> writeFailed{false};
+    std::thread consumer([&] {
+        std::vector<PhotonRecord> buffer(READ_BLOCK);
+        std::vector<char> fileBuffer(4 << 20);
+        std::setvbuf(file, fileBuffer.data(), _IOFBF, fileBuffer.size());
+        for (;;) {
+            const long long read = QuorvelDll::ReadPhotons(buffer.data(), READ_BLOCK, 1000);
+            if (read < 0)
+                break;
+            if (read == 0)
+                continue;
+            if (std::fwrite(buffer.data(), sizeof(PhotonRecord), static_cast<size_t>(read), file)
+                != static_cast<size_t>(read))
+                writeFailed = true;
+            photons += read;
+            lastPacket = buffer[static_cast<size_t>(read - 1)].packetNo;
+        }
+        std::fclose(file);
+    });
+
+    if (!QuorvelDll::StartPhotonCollection()) {
+        result.m_Error = QString::fromStdString(QuorvelDll::GetLastError());
+        QuorvelDll::StopPhotonCollection();
+        consumer.join();
+        return result;
+    }
+    const quint16 port = m_pRig->DataPort();
+    const qint64 dropsBefore = bench::SocketDrops(port);
+    const double start = bench::Now();
+    for (double left = a_Seconds; left > 0; left -= 0.5) {
+        bench::RunEvents(static_cast<int>(std::min(left, 0.5) * 1000));
+        m_PeakResidentMiB = std::max(m_PeakResidentMiB, bench::ResidentBytes() / 1048576.0);
+    }
+    if (!m_pRig->PauseStream())
+        result.m_Error = QStringLiteral("the camera's sender did not stop");
+    result.m_Seconds = bench::Now() - start;
+    if (!QuorvelDll::StopPhotonCollection() && result.m_Error.isEmpty())
+        result.m_Error = QString::fromStdString(QuorvelDll::GetLastError());
+    bench::WaitUntil([&] { return !consumer.joinable() || photons >= camera.photonsSent(); }, END_WAIT_MS);
+    consumer.join();
+    const qint64 dropsAfter = bench::SocketDrops(port);
+    if (dropsBefore >= 0 && dropsAfter >= 0)
+        result.m_SocketDrops = dropsAfter - dropsBefore;
+
+    const PhotonStreamCounters after = QuorvelDll::GetPhotonStreamCounters();
+    const qint64 sentPackets = camera.packetsSent();
+    result.m_Sent = sentPackets;
+    // Packets seen by the stream; every photon the camera sent must have been read.
+    result.m_Received = static_cast<qint64>(after.packets - before.packets);
+    result.m_Lost = std::max<qint64>(sentPackets - result.m_Received, 0)
+                    + std::max<qint64>(camera.photonsSent() - photons.load(), 0);
+    result.m_Extra = std::max<qint64>(result.m_Received - sentPackets, 0)
+                     + static_cast<qint64>(after.droppedPhotons - before.droppedPhotons)
+                     + (lastPacket.load() == static_cast<uint32_t>(sentPackets) ? 0 : 1);
+    if (writeFailed && result.m_Error.isEmpty())
+        result.m_Error = QStringLiteral("writing %1 failed").arg(m_FilePath);
+    result.m_SentMBps = shape.MBps(static_cast<double>(sentPackets) / result.m_Seconds);
+    m_pRig->ResumeStream();
+    m_pRig->PauseStream();
+    return result;
+}
