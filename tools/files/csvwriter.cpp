@@ -50,7 +50,7 @@ CsvWriter::Result CsvWriter::write(const QString& a_Photons, const QString& a_Cs
     Result result;
     PhotonRecordReader reader;
     QString error;
-    if (!reader.open(a_Photons, &error)) {
+    if (!reader.open(a_Photons, &error, true)) {
         result.note = error;
         return result;
     }
