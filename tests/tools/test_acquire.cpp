@@ -260,6 +260,25 @@ TEST(QuorvelAcquire, AFailedWriteStopsTheRunAndSaysWhy)
     }
 }
 
+// A file size limit cuts a record in two: the cut record is taken off again, so
+// photons.dat ends with whole records (102,400 bytes allowed, 9,309 records kept).
+TEST(QuorvelAcquire, AWriteCutShortKeepsOnlyWholeRecords)
+{
+    ScratchFolder folder;
+    const ToolRun run = tooltest::run(QStringLiteral("/bin/sh"),
+                                      QStringList {QStringLiteral("-c"), QStringLiteral("ulimit -f 200; exec \"$0\" \"$@\""),
+                                                   toolPath(), QStringLiteral("acquire"), QStringLiteral("--seconds"),
+                                                   QStringLiteral("30"), QStringLiteral("--out"), folder.path()});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1) << run.describe().toStdString();
+    EXPECT_EQ(lastLine(run), QStringLiteral("quorvel acquire: cannot write %1: File too large; the collection was "
+                                            "stopped and the file keeps its first 9,309 photons")
+                                 .arg(folder.file(QStringLiteral("photons.dat"))));
+    EXPECT_EQ(QFileInfo(folder.file(QStringLiteral("photons.dat"))).size(), 9309 * 11);
+    EXPECT_EQ(run.number(QStringLiteral("photons.dat"), 1), 9309);
+    EXPECT_LT(run.number(QStringLiteral("Collection time")), 10);
+}
+
 // Stops from outside: another program switches the system off, the camera
 // stops sending, or it closes the control connection. The run stops, saves what
 // it has and names the cause.

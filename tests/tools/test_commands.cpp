@@ -28,6 +28,10 @@ TEST(QuorvelCommands, EveryCommandHasHelp)
         const ToolRun run = runTool({QString::fromLatin1(command), QStringLiteral("--help")});
         EXPECT_EQ(run.exitCode, 0) << command;
         EXPECT_TRUE(run.out.startsWith(QStringLiteral("Usage: quorvel %1 ").arg(QLatin1String(command)))) << run.describe().toStdString();
+        // Initialising the camera stops another program's collection: the help says so.
+        const bool initialises = QLatin1String(command) == QLatin1String("status") || QLatin1String(command) == QLatin1String("reg");
+        EXPECT_EQ(run.out.simplified().contains(QLatin1String("which stops a collection another program is running")), initialises)
+            << command;
     }
     const ToolRun overview = runTool({QStringLiteral("--help")});
     EXPECT_EQ(overview.exitCode, 0);
