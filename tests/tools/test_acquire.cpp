@@ -7,8 +7,14 @@
 #include "tools/pictures/spectrumplot.h"
 
 #include <QFile>
+#include "camsim/virtualcamera.h"
+#include "support/testsupport.h"
+
+#include <QFileInfo>
 #include <QImage>
 #include <csignal>
+#include <functional>
+#include <tuple>
 #include <gtest/gtest.h>
 #include <utility>
 
@@ -50,10 +56,50 @@ void expectFilesMatchTheCamera(const ToolRun& a_Run, const ScratchFolder& a_Fold
     EXPECT_EQ(readAll(a_Folder.file(QStringLiteral("photons.csv"))).count('\n'), sentPhotons);
     EXPECT_EQ(a_Run.number(QStringLiteral("photons.csv")), sentPhotons);
     EXPECT_EQ(QFile(a_Folder.file(QStringLiteral("photons.dat"))).size(), 11 * sentPhotons);
+    EXPECT_EQ(a_Run.number(QStringLiteral("photons.dat"), 1), sentPhotons);
 
     QFile configuration(a_Folder.file(QStringLiteral("configuration.dat")));
     ASSERT_TRUE(configuration.open(QIODevice::ReadOnly));
     EXPECT_EQ(configuration.read(8).toHex(), QByteArray("0000beef00000006"));
+    EXPECT_TRUE(a_Run.value(QStringLiteral("configuration.dat")).endsWith(QLatin1String("(settings only: the photons are in photons.dat)")));
+}
+
+// `quorvel acquire` as a child process, watched until it reports collecting.
+class Acquisition {
+public:
+    // False if it ended or said nothing of collecting for 20 s.
+    bool start(const QStringList& a_Arguments)
+    {
+        m_Process.start(toolPath(), QStringList {QStringLiteral("acquire")} + a_Arguments);
+        if (!m_Process.waitForStarted(10000))
+            return false;
+        m_Process.setReadChannel(QProcess::StandardError);
+        // Away from a terminal the progress line is printed once a second.
+        while (!m_Err.contains("Collecting 1.") && m_Process.waitForReadyRead(20000))
+            m_Err += m_Process.readAllStandardError();
+        return m_Err.contains("Collecting 1.");
+    }
+    qint64 pid() const { return m_Process.processId(); }
+    ToolRun finish()
+    {
+        ToolRun run;
+        run.finished = m_Process.waitForFinished(60000);
+        run.exitCode = m_Process.exitStatus() == QProcess::NormalExit ? m_Process.exitCode() : -1;
+        run.out = QString::fromUtf8(m_Process.readAllStandardOutput());
+        run.err = QString::fromUtf8(m_Err + m_Process.readAllStandardError());
+        return run;
+    }
+    QString describe() const { return QString::fromUtf8(m_Err); }
+
+private:
+    QProcess m_Process;
+    QByteArray m_Err;
+};
+
+// The last line on stderr.
+QString lastLine(const ToolRun& a_Run)
+{
+    return a_Run.err.trimmed().section(QLatin1Char('\n'), -1);
 }
 
 // One run of the whole chain (camera, wire, decoder, files, fit), then every
@@ -95,7 +141,9 @@ TEST(QuorvelAcquire, RunWritesFilesThatAgreeWithTheCameraAndEveryCommandReadsThe
     for (const auto& c : {std::make_pair("/", "NXroot"), {"/entry", "NXentry"}, {"/entry/events", "NXevent_data"},
                           {"/entry/data", "NXdata"}})
         EXPECT_EQ(file.attribute(c.first, "NX_class"), QLatin1String(c.second)) << c.first;
-    EXPECT_EQ(file.attribute("/entry/events", "packets_from"), QStringLiteral("configuration"));
+    // The configuration holds no packets (they were never stored), so the
+    // packets come from the records' GM and header word.
+    EXPECT_EQ(file.attribute("/entry/events", "packets_from"), QStringLiteral("records"));
     EXPECT_EQ(file.attribute("/entry/events", "pixel_numbers"), QStringLiteral("global"));
     EXPECT_TRUE(file.isChunkedAndDeflated("/entry/events/event_id") && file.isChunkedAndDeflated("/entry/events/event_index"));
     expectEventsMatchTheCollection(file, dat, true);
@@ -127,8 +175,8 @@ TEST(QuorvelAcquire, RunWritesFilesThatAgreeWithTheCameraAndEveryCommandReadsThe
     EXPECT_EQ(load.number(QStringLiteral("GMs")), 4);
     EXPECT_EQ(load.number(QStringLiteral("Packet rate")), 3000);
     EXPECT_EQ(load.value(QStringLiteral("Pixel mapping")), QStringLiteral("global"));
-    EXPECT_EQ(load.number(QStringLiteral("Packets")), run.number(QStringLiteral("Packets")));
-    EXPECT_EQ(load.number(QStringLiteral("Photons")), run.number(QStringLiteral("Photons")));
+    EXPECT_EQ(load.number(QStringLiteral("Packets")), 0);
+    EXPECT_EQ(load.number(QStringLiteral("Photons")), 0);
 
     // A run that starts from the file keeps its packet rate and collects anew;
     // with local pixel numbers the source still lands on its camera pixel:
@@ -157,30 +205,164 @@ TEST(QuorvelAcquire, RunWritesFilesThatAgreeWithTheCameraAndEveryCommandReadsThe
     EXPECT_FALSE(QImage(again.file(QStringLiteral("shown/spectrum.png"))).isNull());
 }
 
-TEST(QuorvelAcquire, CtrlCStopsTheCollectionAndKeepsWhatWasCollected)
+// Each signal stops the collection, keeps every whole record and ends with
+// 128 + its number.
+TEST(QuorvelAcquire, SignalsStopTheCollectionAndKeepWhatWasCollected)
+{
+    for (const auto& c : {std::make_tuple(SIGINT, 130, "Ctrl-C"), std::make_tuple(SIGTERM, 143, "SIGTERM"),
+                          std::make_tuple(SIGHUP, 129, "SIGHUP")}) {
+        ScratchFolder folder;
+        Acquisition acquisition;
+        ASSERT_TRUE(acquisition.start(words("--seconds 60 --packet-rate 2000 --out") + QStringList {folder.path()}))
+            << acquisition.describe().toStdString();
+        ::kill(pid_t(acquisition.pid()), std::get<0>(c));
+        const ToolRun run = acquisition.finish();
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, std::get<1>(c)) << run.describe().toStdString();
+        EXPECT_EQ(run.value(QStringLiteral("Collection time")).section(QLatin1Char(' '), 2),
+                  QStringLiteral("(stopped early by %1)").arg(QLatin1String(std::get<2>(c))));
+        EXPECT_LT(run.number(QStringLiteral("Collection time")), 10);
+        expectFilesMatchTheCamera(run, folder);
+        EXPECT_FALSE(QImage(folder.file(QStringLiteral("flood.png"))).isNull());
+    }
+}
+
+// A write that fails stops the collection at once and keeps the whole records;
+// a CSV that cannot be finished is kept as photons.csv.partial. /dev/full stands
+// for a full disk, linked in where the file goes (--overwrite keeps links).
+TEST(QuorvelAcquire, AFailedWriteStopsTheRunAndSaysWhy)
+{
+    for (const auto& c : {std::make_pair("photons.dat", "30"), {"photons.csv", "1"}}) {
+        const char* name = c.first;
+        ScratchFolder folder;
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), folder.file(QLatin1String(name))));
+        const ToolRun run = runTool(words("acquire --packet-rate 2000 --overwrite --out")
+                                    + QStringList {folder.path(), QStringLiteral("--seconds"), QLatin1String(c.second)});
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 1) << run.describe().toStdString();
+        if (QLatin1String(name) == QLatin1String("photons.dat")) {
+            EXPECT_EQ(lastLine(run), QStringLiteral("quorvel acquire: cannot write %1: No space left on device; the "
+                                                    "collection was stopped and the file keeps its first 0 photons")
+                                         .arg(folder.file(QLatin1String(name))));
+            EXPECT_TRUE(run.value(QStringLiteral("Collection time")).endsWith(QLatin1String("(stopped early by a failed write)")));
+            EXPECT_LT(run.number(QStringLiteral("Collection time")), 10);
+            EXPECT_TRUE(QFileInfo(folder.file(QStringLiteral("configuration.dat"))).size() > 0);
+        } else {
+            EXPECT_EQ(lastLine(run), QStringLiteral("quorvel acquire: cannot finish %1: No space left on device")
+                                         .arg(folder.file(QLatin1String(name))));
+            EXPECT_TRUE(run.value(QStringLiteral("photons.csv")).startsWith(QLatin1String("unfinished (No space left on device)")))
+                << run.describe().toStdString();
+            EXPECT_TRUE(QFileInfo(folder.file(QStringLiteral("photons.csv.partial"))).isSymLink());
+            EXPECT_FALSE(QFileInfo(folder.file(QStringLiteral("photons.csv"))).isSymLink());
+            EXPECT_EQ(QFileInfo(folder.file(QStringLiteral("photons.dat"))).size(),
+                      11 * run.number(QStringLiteral("Photons")));
+        }
+    }
+}
+
+// A file size limit cuts a record in two: the cut record is taken off again, so
+// photons.dat ends with whole records (102,400 bytes allowed, 9,309 records kept).
+TEST(QuorvelAcquire, AWriteCutShortKeepsOnlyWholeRecords)
 {
     ScratchFolder folder;
-    QProcess process;
-    process.start(toolPath(), words("acquire --seconds 60 --packet-rate 2000 --out") + QStringList {folder.path()});
-    ASSERT_TRUE(process.waitForStarted(10000));
-    process.setReadChannel(QProcess::StandardError);
-    // Away from a terminal the progress line is printed once a second.
-    QByteArray progress;
-    while (!progress.contains("Collecting 1.") && process.waitForReadyRead(10000))
-        progress += process.readAllStandardError();
-    ASSERT_TRUE(progress.contains("Collecting 1.")) << progress.toStdString();
-    ::kill(pid_t(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(30000));
-
-    ToolRun run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(progress + process.readAllStandardError());
-    ASSERT_EQ(run.exitCode, 0) << run.describe().toStdString();
-    EXPECT_TRUE(run.value(QStringLiteral("Collection time")).endsWith(QLatin1String("(stopped early by Ctrl-C)")));
+    const ToolRun run = tooltest::run(QStringLiteral("/bin/sh"),
+                                      QStringList {QStringLiteral("-c"), QStringLiteral("ulimit -f 200; exec \"$0\" \"$@\""),
+                                                   toolPath(), QStringLiteral("acquire"), QStringLiteral("--seconds"),
+                                                   QStringLiteral("30"), QStringLiteral("--out"), folder.path()});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1) << run.describe().toStdString();
+    EXPECT_EQ(lastLine(run), QStringLiteral("quorvel acquire: cannot write %1: File too large; the collection was "
+                                            "stopped and the file keeps its first 9,309 photons")
+                                 .arg(folder.file(QStringLiteral("photons.dat"))));
+    EXPECT_EQ(QFileInfo(folder.file(QStringLiteral("photons.dat"))).size(), 9309 * 11);
+    EXPECT_EQ(run.number(QStringLiteral("photons.dat"), 1), 9309);
     EXPECT_LT(run.number(QStringLiteral("Collection time")), 10);
-    expectFilesMatchTheCamera(run, folder);
-    EXPECT_FALSE(QImage(folder.file(QStringLiteral("flood.png"))).isNull());
+}
+
+// Stops from outside: another program switches the system off, the camera
+// stops sending, or it closes the control connection. The run stops, saves what
+// it has and names the cause.
+TEST(QuorvelAcquire, StopsFromOutsideAreNoticedAndTheCollectionIsKept)
+{
+    const struct {
+        std::function<void(camsim::VirtualCamera&)> stop;
+        const char* cause;
+    } cases[] = {
+        {[](camsim::VirtualCamera& a_Camera) { a_Camera.setSystemRegister(16, 0); },
+         "the camera switched its system off (another program may have initialised it)"},
+        {[](camsim::VirtualCamera& a_Camera) { a_Camera.setSystemRegister(16, a_Camera.systemRegister(16) & ~0x02); },
+         "the camera sent nothing for 1 s"},
+        {[](camsim::VirtualCamera& a_Camera) { a_Camera.closeConnection(camsim::Channel::Control); },
+         "the camera closed the control connection"},
+    };
+    for (const auto& c : cases) {
+        camsim::CameraConfig config;
+        config.address = testsupport::testLoopbackAddress();
+        camsim::VirtualCamera camera(config);
+        ASSERT_TRUE(camera.start());
+        ScratchFolder folder;
+        Acquisition acquisition;
+        ASSERT_TRUE(acquisition.start(words("--seconds 60 --packet-rate 2000 --silence 1 --out")
+                                      + QStringList {folder.path(), QStringLiteral("--camera"), config.address,
+                                                     QStringLiteral("--host"), config.address}))
+            << acquisition.describe().toStdString();
+        c.stop(camera);
+        const ToolRun run = acquisition.finish();
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 1) << run.describe().toStdString();
+        EXPECT_TRUE(lastLine(run).startsWith(QStringLiteral("quorvel acquire: %1").arg(QLatin1String(c.cause))))
+            << run.describe().toStdString();
+        EXPECT_TRUE(run.value(QStringLiteral("Collection time")).endsWith(QLatin1String("(stopped early by the camera)")));
+        const qint64 photons = run.number(QStringLiteral("Photons"));
+        EXPECT_GT(photons, 0);
+        EXPECT_EQ(QFileInfo(folder.file(QStringLiteral("photons.dat"))).size(), 11 * photons);
+        EXPECT_EQ(readAll(folder.file(QStringLiteral("photons.csv"))).count('\n'), photons);
+        EXPECT_FALSE(QImage(folder.file(QStringLiteral("flood.png"))).isNull());
+    }
+}
+
+// The output folder is checked before the camera is touched: it must be empty
+// (or --overwrite, which leaves no file of the old run), creatable and writable,
+// and big enough for the run.
+TEST(QuorvelAcquire, TheOutputFolderIsCheckedBeforeCollecting)
+{
+    ScratchFolder folder;
+    QFile stale(folder.file(QStringLiteral("photons.h5")));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("old run");
+    stale.close();
+    const QStringList out {QStringLiteral("--out"), folder.path()};
+    const ToolRun refused = runTool(words("acquire --seconds 0.5") + out);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, QStringLiteral("quorvel acquire: the output folder %1 is not empty; give --overwrite to "
+                                          "replace the run in it, or choose another folder\n").arg(folder.path()));
+    EXPECT_EQ(readAll(stale.fileName()), QByteArray("old run"));
+    const ToolRun replaced = runTool(words("acquire --seconds 0.5 --overwrite") + out);
+    EXPECT_EQ(replaced.exitCode, 0) << replaced.describe().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(stale.fileName()));
+    EXPECT_GT(QFileInfo(folder.file(QStringLiteral("photons.dat"))).size(), 0);
+
+    QFile plain(folder.file(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString huge = folder.file(QStringLiteral("huge/run"));
+    for (const auto& c : {std::make_pair(QStringLiteral("/proc/quorvel-run"), QStringLiteral("cannot create the output "
+                                                                                             "folder /proc/quorvel-run: ")),
+                          std::make_pair(plain.fileName() + QStringLiteral("/run"),
+                                         QStringLiteral("cannot create the output folder %1/run: Not a directory").arg(plain.fileName())),
+                          std::make_pair(folder.path(), QStringLiteral("the output folder %1 holds plain, which is not a "
+                                                                       "file of a run").arg(folder.path()))}) {
+        const ToolRun run = runTool(words("acquire --overwrite --out") + QStringList {c.first});
+        EXPECT_EQ(run.exitCode, 1) << run.describe().toStdString();
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("quorvel acquire: ") + c.second)) << run.describe().toStdString();
+        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
+    }
+    // A day at the highest rate does not fit; the folders made for it go again.
+    const ToolRun tooBig = runTool(words("acquire --seconds 86400 --packet-rate 63000 --out") + QStringList {huge});
+    EXPECT_EQ(tooBig.exitCode, 1) << tooBig.describe().toStdString();
+    EXPECT_TRUE(tooBig.err.contains(QStringLiteral("quorvel acquire: the run needs up to ")));
+    EXPECT_TRUE(tooBig.err.contains(QStringLiteral("give --force to collect anyway")));
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("huge"))));
 }
 
 } // namespace

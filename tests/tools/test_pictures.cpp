@@ -114,7 +114,7 @@ TEST(PhotonTally, PlacesGMPixelsOnTheCameraAndTellsTheNumberingApart)
     EXPECT_EQ(unplaced, 1);
 }
 
-TEST(PhotonFile, ReadsBigEndianRecordsAndRefusesAPartialOne)
+TEST(PhotonFile, ReadsBigEndianRecordsAndLeavesOutACutOne)
 {
     tooltest::ScratchFolder folder;
     QFile file(folder.file(QStringLiteral("photons.dat")));
@@ -134,9 +134,8 @@ TEST(PhotonFile, ReadsBigEndianRecordsAndRefusesAPartialOne)
     file.write(QByteArray(5, '\0'));
     file.close();
     PhotonTally partial;
-    EXPECT_FALSE(PhotonFile::read(file.fileName(), &partial, &error));
-    EXPECT_TRUE(error.contains(QLatin1String("not a whole number of 11-byte records"))) << error.toStdString();
-    EXPECT_EQ(partial.photons(), 0);
+    EXPECT_TRUE(PhotonFile::read(file.fileName(), &partial, &error)) << error.toStdString();
+    EXPECT_EQ(partial.photons(), 2);
     EXPECT_FALSE(PhotonFile::read(folder.file(QStringLiteral("missing.dat")), &partial, &error));
 }
 

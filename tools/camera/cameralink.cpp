@@ -8,6 +8,7 @@
 #include "tools/camera/libraryevents.h"
 
 #include <QHostAddress>
+#include <QRegularExpression>
 
 namespace tool {
 
@@ -48,6 +49,14 @@ QList<int> CameraLink::gmIDs()
 QString CameraLink::lastError(const QString& a_Fallback)
 {
     const QString text = QString::fromStdString(QuorvelDll::GetLastError());
+    // The library says the same when there never was a connection and when the
+    // camera closed it; the tool knows which.
+    static const QRegularExpression unwritten(QStringLiteral("^Failed to write to register (\\d+)$"));
+    const QRegularExpressionMatch match = unwritten.match(text);
+    if (match.hasMatch())
+        return LibraryEvents::controlLinkDropped()
+            ? QStringLiteral("the camera closed the control connection (register %1 not written)").arg(match.captured(1))
+            : QStringLiteral("not connected to the camera (register %1 not written)").arg(match.captured(1));
     return text.isEmpty() ? a_Fallback : text;
 }
 

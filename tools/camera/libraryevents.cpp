@@ -12,6 +12,8 @@ namespace {
 struct State {
     bool verbose = false;
     int poweredUp = 0;
+    int systemOff = 0;
+    bool controlDropped = false;
     int decodedBatches = 0;
     qint64 droppedDatagrams = 0;
     QStringList dataLost;
@@ -59,6 +61,8 @@ void LibraryEvents::uninstall()
 }
 
 int LibraryEvents::poweredUpCount() { return g_State.poweredUp; }
+int LibraryEvents::systemOffCount() { return g_State.systemOff; }
+bool LibraryEvents::controlLinkDropped() { return g_State.controlDropped; }
 int LibraryEvents::decodedBatchCount() { return g_State.decodedBatches; }
 qint64 LibraryEvents::droppedDatagrams() { return g_State.droppedDatagrams; }
 QStringList LibraryEvents::dataLostTexts() { return g_State.dataLost; }
@@ -76,7 +80,10 @@ QStringList LibraryEvents::saveErrors() { return g_State.saveErrors; }
 
 void LibraryEvents::onConnectStatus(const char* a_Text)
 {
-    echo("connect", QString::fromUtf8(a_Text));
+    const QString text = QString::fromUtf8(a_Text);
+    echo("connect", text);
+    if (text.startsWith(QLatin1String("System Control Socket disconnected")))
+        g_State.controlDropped = true;
 }
 
 void LibraryEvents::onSysStatus(const char* a_Text)
@@ -85,6 +92,8 @@ void LibraryEvents::onSysStatus(const char* a_Text)
     echo("system", text);
     if (text.startsWith(QLatin1String("Status:Idle")))
         ++g_State.poweredUp;
+    else if (text.startsWith(QLatin1String("Status:Sys Off")))
+        ++g_State.systemOff;
     else if (text.startsWith(QLatin1String("Packets decoded")))
         ++g_State.decodedBatches;
     else if (text.startsWith(QLatin1String("Data lost"))) {

@@ -24,6 +24,10 @@ public:
     static int poweredUpCount();
     // Decoder: one "Packets decoded : n (Total: m)" per decoded batch.
     static int decodedBatchCount();
+    // "Status:Sys Off" records: the camera's system was switched off.
+    static int systemOffCount();
+    // Control connection: the camera closed it ("System Control Socket disconnected").
+    static bool controlLinkDropped();
     // Data worker: "Data lost: ..." texts; the datagrams the data socket dropped.
     static qint64 droppedDatagrams();
     static QStringList dataLostTexts();

@@ -35,10 +35,12 @@ bool AcquireSettings::read(const QCommandLineParser& a_Parser, AcquireSettings* 
         *a_Error = QStringLiteral("unknown --mapping %1: expected global or local").arg(mapping);
         return false;
     }
-    // The library checks the rate itself; the tool only needs a number.
+    // Checked here too, so a wrong rate ends the command before the camera is touched.
     if (a_Parser.isSet(QStringLiteral("packet-rate"))
-        && !CommandLine::toInt(a_Parser.value(QStringLiteral("packet-rate")), &a_Settings->packetRate)) {
-        *a_Error = QStringLiteral("bad --packet-rate %1").arg(a_Parser.value(QStringLiteral("packet-rate")));
+        && (!CommandLine::toInt(a_Parser.value(QStringLiteral("packet-rate")), &a_Settings->packetRate)
+            || a_Settings->packetRate < 1000 || a_Settings->packetRate > 63000 || a_Settings->packetRate % 1000 != 0)) {
+        *a_Error = QStringLiteral("bad --packet-rate %1: expected a multiple of 1000 from 1000 to 63000")
+                       .arg(a_Parser.value(QStringLiteral("packet-rate")));
         return false;
     }
     if (a_Parser.isSet(QStringLiteral("readout-mode"))) {

@@ -71,6 +71,8 @@ int ConfigCommand::run(const QStringList& a_Arguments)
     const QStringList args = parser.positionalArguments();
     if (args.size() != 2 || (args[0] != QLatin1String("save") && args[0] != QLatin1String("load")))
         return line.usageError(QStringLiteral("expected save or load and one file"));
+    if (args[0] == QLatin1String("save") && QFileInfo(args[1]).suffix().toLower() != QLatin1String("dat"))
+        return line.usageError(QStringLiteral("%1: a configuration file needs a .dat name").arg(args[1]));
     CameraOptions options;
     QString error;
     if (!CameraOptions::read(parser, false, &options, &error))

@@ -60,7 +60,8 @@ int RegCommand::run(const QStringList& a_Arguments)
 {
     CommandLine line(QStringLiteral("reg"), QStringLiteral("[options] read|write register [value]"),
                      QStringLiteral("Reads or writes one camera register: a system register (16 bits), or with --gm "
-                                    "a register of one GM (8 bits)."));
+                                    "a register of one GM (8 bits).\nIt initialises the camera, which stops a collection another program is "
+                                    "running on it."));
     Access access;
     CameraOptions options;
     const int parsed = parse(line, a_Arguments, &access, &options);

@@ -41,10 +41,8 @@ int ShowCommand::run(const QStringList& a_Arguments)
 
     PhotonTally tally;
     QString error;
-    if (!PhotonFile::read(path, &tally, &error))
+    if (!PhotonFile::read(path, &tally, &error, mapping == QLatin1String("global") ? 1 : 0))
         return line.failure(error);
-    if (tally.photons() == 0)
-        return line.failure(QStringLiteral("%1 holds no photons").arg(path));
     PixelNumbers numbers = tally.detectNumbers();
     if (mapping == QLatin1String("global"))
         numbers = PixelNumbers::Camera;

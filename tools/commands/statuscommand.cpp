@@ -12,7 +12,8 @@ int StatusCommand::run(const QStringList& a_Arguments)
 {
     CommandLine line(QStringLiteral("status"), QStringLiteral("[options]"),
                      QStringLiteral("Powers the camera up and shows its GMs, firmware versions, GM status and the "
-                                    "two ADC readings of each GM."));
+                                    "two ADC readings of each GM.\nIt initialises the camera, which stops a collection another program is running "
+                                    "on it."));
     CameraOptions::add(&line.parser(), false);
     int exitCode = ExitSuccess;
     if (!line.parseOrExit(a_Arguments, &exitCode))

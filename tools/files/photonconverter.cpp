@@ -5,6 +5,7 @@
 #include "tools/files/nexuswriter.h"
 #include "tools/files/photonrecordreader.h"
 #include "tools/pictures/photontally.h"
+#include "tools/terminal/failures.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -84,7 +85,7 @@ bool writeEvents(const QString& a_Photons, const CameraConfiguration& a_Configur
                  const PixelPlacer& a_Placer, NexusWriter* a_Writer, ConvertResult* a_Result, QString* a_Error)
 {
     PhotonRecordReader reader;
-    if (!reader.open(a_Photons, a_Error))
+    if (!reader.open(a_Photons, a_Error, true))
         return false;
     const std::vector<PacketRecord>& packets = a_Configuration.packets;
     size_t nextPacket = 0;
@@ -166,6 +167,10 @@ bool PhotonConverter::convert(const ConvertRequest& a_Request, ConvertResult* a_
     Survey facts;
     if (!survey(a_Request.photons, configuration, &facts, a_Error))
         return false;
+    if (facts.tally.photons() == 0) {
+        *a_Error = Failures::text(Failure::EmptyCollection, {a_Request.photons});
+        return false;
+    }
 
     bool global = facts.tally.detectNumbers() == PixelNumbers::Camera;
     if (configuration.pixelMappingMode == 1 || configuration.pixelMappingMode == 2)

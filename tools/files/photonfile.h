@@ -15,8 +15,9 @@ public:
     static constexpr int recordBytes = 11;
 
     // Adds every photon of the file to a_Tally. False with a one-line reason if the
-    // file cannot be read or is not a whole number of records.
-    static bool read(const QString& a_Path, PhotonTally* a_Tally, QString* a_Error);
+    // file cannot be read, holds a record that is no photon (see photonRecordFault)
+    // or holds none; a cut record at the end is left out with a warning.
+    static bool read(const QString& a_Path, PhotonTally* a_Tally, QString* a_Error, int a_MinPixel = 0);
 };
 
 } // namespace tool

@@ -1,8 +1,26 @@
 #include "tools/files/photonrecordreader.h"
 
+#include "tools/terminal/failures.h"
+#include "tools/terminal/terminal.h"
+
 namespace tool {
 
-bool PhotonRecordReader::open(const QString& a_Path, QString* a_Error)
+QString photonRecordFault(const uchar* a_Record, int a_MinPixel)
+{
+    // The camera has four GMs, numbered 1 to 4; 484 camera pixels; sign bytes are flags.
+    const int pixel = a_Record[3] << 8 | a_Record[4];
+    if (a_Record[0] < 1 || a_Record[0] > 4)
+        return QStringLiteral("GM ID %1").arg(a_Record[0]);
+    if (pixel < a_MinPixel || pixel > 484)
+        return QStringLiteral("pixel %1").arg(pixel);
+    if (a_Record[7] > 1)
+        return QStringLiteral("energy sign byte %1").arg(a_Record[7]);
+    if (a_Record[10] > 1)
+        return QStringLiteral("time detect sign byte %1").arg(a_Record[10]);
+    return QString();
+}
+
+bool PhotonRecordReader::open(const QString& a_Path, QString* a_Error, bool a_Quiet)
 {
     m_File.setFileName(a_Path);
     if (!m_File.open(QIODevice::ReadOnly)) {
@@ -14,11 +32,8 @@ bool PhotonRecordReader::open(const QString& a_Path, QString* a_Error)
         return false;
     }
     const qint64 size = m_File.size();
-    if (size % recordBytes != 0) {
-        *a_Error = QStringLiteral("%1 is not a photon collection: %2 bytes is not a whole number of %3-byte records")
-                       .arg(a_Path).arg(size).arg(recordBytes);
-        return false;
-    }
+    if (size % recordBytes != 0 && !a_Quiet)
+        Terminal::note(Failures::text(Failure::PartialRecord, {a_Path, QString::number(size % recordBytes)}));
     m_Records = size / recordBytes;
     m_Done = 0;
     return true;
@@ -40,6 +55,12 @@ bool PhotonRecordReader::next(std::vector<PhotonRecord>* a_Batch, QString* a_Err
     const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
     for (qint64 i = 0; i < wanted; ++i) {
         const uchar* r = data + i * recordBytes;
+        const QString fault = photonRecordFault(r);
+        if (!fault.isEmpty()) {
+            *a_Error = Failures::text(Failure::NotPhotonRecords, {m_File.fileName(),
+                                                                  QString::number((m_Done + i) * recordBytes), fault});
+            return false;
+        }
         a_Batch->push_back({r[0], quint16(r[1] << 8 | r[2]), quint16(r[3] << 8 | r[4]), quint16(r[5] << 8 | r[6]), r[7],
                             quint16(r[8] << 8 | r[9]), r[10]});
     }
