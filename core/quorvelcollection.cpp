@@ -67,6 +67,10 @@ bool Quorvel::StopPhotonCollection()
     m_SysControlBits &= ~RegisterMap::COLLECT;
     if (!WriteGBEControlImmediately()) {
         m_SysControlBits |= RegisterMap::COLLECT;
+        // Without its control link the camera can no longer be told anything:
+        // a stream reader waiting for the end of the collection is released.
+        if (!m_CommunicationMGR.IsSysControlLinkUp())
+            EndStreamedCollection();
         return false;
     }
     // Waits for the data worker's answer to this stop: neither an earlier batch

@@ -179,6 +179,16 @@ TEST_F(StreamTest, DisconnectAndCloseReleaseABlockedReader)
     collecting.Finish();
     EXPECT_EQ(collecting.End(), PHOTON_STREAM_ENDED);
 
+    // A stop refused because the camera dropped the control link ends the
+    // stream's collection all the same.
+    ASSERT_NO_FATAL_FAILURE(Initialize());
+    ASSERT_TRUE(QuorvelDll::StartPhotonCollection());
+    StreamReader dropped;
+    m_Camera->closeConnection(camsim::Channel::Control);
+    EXPECT_TRUE(testsupport::waitUntil([] { return !QuorvelDll::StopPhotonCollection(); }, waitMs));
+    dropped.Finish();
+    EXPECT_EQ(dropped.End(), PHOTON_STREAM_ENDED);
+
     std::atomic<long long> result{0};
     std::thread blocked([&] {
         PhotonRecord record{};
