@@ -52,8 +52,16 @@ image = left.imshow(flood, cmap="viridis", extent=(0.5, side + 0.5, side + 0.5, 
 left.set_title(f"Flood: {len(camera_pixels)} photons")
 left.set_xlabel("column")
 left.set_ylabel("row")
+ticks = [1, 6, 11, 17, 22]
+left.set_xticks(ticks)
+left.set_yticks(ticks)
+for border in (left.axhline, left.axvline):  # between the GMs' quadrants
+    border(quorvel.GM_SIDE + 0.5, color="white", linewidth=0.8)
+for gm in range(1, 5):  # each GM's name beside its pixel 1
+    row, column = divmod(quorvel.camera_pixel(1, gm) - 1, side)
+    left.text(column + 0.6, row + 0.6, f"GM {gm}", color="white", fontsize=8, ha="left", va="top")
 figure.colorbar(image, ax=left, label="counts")
-right.hist(energies, bins=np.arange(0, 4097, 32), histtype="stepfilled")
+right.hist(energies, bins=np.arange(0, energies.max(initial=0) + 64, 32), histtype="stepfilled")
 right.set_title(f"Energy spectrum, {args.seconds:g} s from {gms} GMs")
 right.set_xlabel("energy (ADC units)")
 right.set_ylabel("counts per 32 ADC units")
