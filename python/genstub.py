@@ -26,7 +26,7 @@ ARGUMENTS = {("wait_until", "condition"): "Callable[[], object]"}
 # Types in the module's signatures, as the stub writes them.
 PYBIND_TYPES = {
     "int": "int", "float": "float", "str": "str", "bool": "bool", "None": "None",
-    "numpy.ndarray": "Records", "Optional[float]": "float | None", "dict": "dict[str, int]",
+    "numpy.ndarray": "Records", "Optional[float]": "float | None", "float | None": "float | None",
     "quorvel.PhotonStreamIterator": "PhotonStreamIterator",
 }
 CPP_TYPES = {
@@ -44,7 +44,10 @@ def split_top(text):
     """Comma-separated parts of text, ignoring commas inside brackets."""
     parts, depth, start = [], 0, 0
     for i, c in enumerate(text):
-        depth += c in "([" and 1 or c in ")]" and -1 or 0
+        if c in "([":
+            depth += 1
+        elif c in ")]":
+            depth -= 1
         if c == "," and depth == 0:
             parts.append(text[start:i].strip())
             start = i + 1
@@ -60,9 +63,9 @@ def declarations(header):
                                            header, re.M):
         types = []
         for param in split_top(" ".join(params.split())):
-            pointer = re.fullmatch(r"void \(\*\w+\)\((.*)\)", param)
-            types.append(pointer.group(0).replace(re.search(r"\(\*(\w+)\)", param).group(1), "")
-                         if pointer else re.sub(r"\s*\b\w+$", "", param).replace(" *", "*"))
+            callback = re.fullmatch(r"void \(\*\w+\)\((.*)\)", param)
+            types.append(f"void (*)({callback.group(1)})" if callback
+                         else re.sub(r"\s*\b\w+$", "", param).replace(" *", "*"))
         found[name] = (result, types)
     return found
 
@@ -159,7 +162,7 @@ class Writer:
         return "".join(lines)
 
     def scope(self, scope, prefix, indent):
-        """Enumerations with their members, then everything else of a module."""
+        """The public names of a module, and its enumerations with their members as stub text."""
         out = []
         names = sorted(n for n in dir(scope) if not n.startswith("_"))
         classes = [getattr(scope, n) for n in names
