@@ -174,7 +174,8 @@ void bindPhotonStream(py::module_& a_Module)
             py::cpp_function(&streamCounters, py::name("GetPhotonStreamCounters"), py::scope(a_Module),
                              "The stream's counters as a dict: packets, photons, dropped_photons, queued, capacity."));
 
-    py::class_<StreamIterator>(a_Module, "PhotonStreamIterator")
+    py::class_<StreamIterator>(a_Module, "PhotonStreamIterator",
+                               "What stream() returns: an iterator of photon_dtype arrays and a context manager.")
         .def("__iter__", [](StreamIterator& a_Self) -> StreamIterator& { return a_Self; })
         .def("__next__", &StreamIterator::Next)
         .def("close", &StreamIterator::Close, "Stops a collection this iterator started, if still running.")

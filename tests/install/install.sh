@@ -37,5 +37,8 @@ import sys, quorvel
 maps = open("/proc/self/maps").read()
 sys.exit(0 if sys.argv[1] + "/libQuorvelSharedLib.so.42" in maps and quorvel.get_version() == "42.1.21.49" else 1)
 ' "$prefix/$libdir" || { echo "installed Python module does not load the installed library"; exit 1; }
+    for stub in quorvel.pyi quorvel-stubs/__init__.pyi; do
+        [ -s "$(dirname "$module")/$stub" ] || { echo "type stub not installed: $stub"; exit 1; }
+    done
 fi
 echo "installed into $prefix"

@@ -1,7 +1,9 @@
 """Tests of the quorvel Python module: its surface against the public header,
 argument conversion and errors without a camera, and a whole acquisition
 against the virtual camera started as a child process."""
+import ast
 import enum
+import importlib.util
 import os
 import pydoc
 import re
@@ -20,6 +22,7 @@ HEADER = os.environ.get("QUORVEL_HEADER", "")
 CAMSIM = os.environ.get("QUORVEL_CAMSIM", "")
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 EXAMPLE = os.path.join(ROOT, "python", "examples", "spectrum.py")
+PLOT_EXAMPLE = os.path.join(ROOT, "python", "examples", "flood_and_spectrum.py")
 
 
 def header_text():
@@ -327,6 +330,114 @@ class ExampleTest(unittest.TestCase):
         self.assertTrue(match, run.stdout)
         self.assertGreater(int(match.group(1)), 0)
         self.assertEqual(len(run.stdout.splitlines()), 41)
+
+
+def stub_definitions(body):
+    """Name -> node of what a stub's module or class body defines."""
+    found = {}
+    for node in body:
+        if isinstance(node, (ast.FunctionDef, ast.ClassDef)):
+            found[node.name] = node
+        elif isinstance(node, (ast.AnnAssign, ast.Assign)):
+            found[(node.target if isinstance(node, ast.AnnAssign) else node.targets[0]).id] = node
+    return found
+
+
+def matches(value, annotation, scope):
+    """Whether value fits a stub annotation (a name, X | Y, tuple[...] or dict[...])."""
+    if isinstance(annotation, ast.BinOp):
+        return matches(value, annotation.left, scope) or matches(value, annotation.right, scope)
+    if isinstance(annotation, ast.Constant):
+        return value is annotation.value
+    if isinstance(annotation, ast.Subscript):
+        kind = eval(ast.unparse(annotation.value), scope)
+        parts = annotation.slice.elts if isinstance(annotation.slice, ast.Tuple) else [annotation.slice]
+        if kind is tuple:
+            return (isinstance(value, tuple) and len(value) == len(parts)
+                    and all(matches(v, p, scope) for v, p in zip(value, parts)))
+        return isinstance(value, dict) and all(matches(k, parts[0], scope) and matches(v, parts[1], scope)
+                                               for k, v in value.items())
+    return isinstance(value, eval(ast.unparse(annotation), scope))
+
+
+class StubTest(unittest.TestCase):
+    def setUp(self):
+        with open(os.path.join(os.path.dirname(quorvel.__file__), "quorvel.pyi"), encoding="utf-8") as f:
+            self.stub = stub_definitions(ast.parse(f.read()).body)
+
+    def test_stub_names_what_the_module_has_with_its_arguments(self):
+        public = {n for n in dir(quorvel) if not n.startswith("_")}
+        self.assertEqual(set(self.stub) - {"Records"}, public | {"__version__"})
+        submodule = stub_definitions(self.stub["CathodeChannel"].body)
+        self.assertEqual(set(submodule), {n for n in dir(quorvel.CathodeChannel) if not n.startswith("_")})
+        for scope, definitions in ((quorvel, self.stub), (quorvel.CathodeChannel, submodule)):
+            for name, node in definitions.items():
+                runtime = getattr(scope, name, None)
+                if isinstance(node, ast.FunctionDef):
+                    arguments = re.match(r"\w+\((.*?)\) ->", runtime.__doc__).group(1)
+                    self.assertEqual([a.arg for a in node.args.args], re.findall(r"(\w+):", arguments), name)
+                elif isinstance(node, ast.Assign) and isinstance(node.value, ast.Name):
+                    self.assertIs(runtime, getattr(scope, node.value.id), name)
+                elif isinstance(node, ast.ClassDef) and isinstance(runtime, enum.EnumMeta):
+                    members = {n.targets[0].id: ast.literal_eval(n.value) for n in node.body if isinstance(n, ast.Assign)}
+                    self.assertEqual(members, {m.name: m.value for m in runtime}, name)
+
+    def test_queries_return_what_the_stub_says(self):
+        quorvel.close()
+        scope = {**vars(quorvel), "Records": np.ndarray}
+        checked = 0
+        for name, node in self.stub.items():
+            if isinstance(node, ast.FunctionDef) and re.match(r"(Get|Is)[A-Z]", name) and not node.args.args:
+                try:
+                    value = getattr(quorvel, name)()
+                except quorvel.QuorvelError:
+                    continue  # needs a camera
+                self.assertTrue(matches(value, node.returns, scope), f"{name} returned {value!r}")
+                checked += 1
+        self.assertGreater(checked, 15)
+        quorvel.close()
+
+
+@unittest.skipUnless(importlib.util.find_spec("matplotlib"), "matplotlib is not installed")
+class PlotExampleTest(unittest.TestCase):
+    ADDRESS = "127.42.12.3"
+
+    def test_draws_the_flood_and_the_spectrum(self):
+        camera = VirtualCamera(self.ADDRESS, "--rate", "1000")
+        try:
+            with tempfile.TemporaryDirectory() as folder:
+                output = os.path.join(folder, "plot.png")
+                run = subprocess.run(["/usr/bin/python3", PLOT_EXAMPLE, self.ADDRESS, "--seconds", "0.3",
+                                      "--output", output], capture_output=True, text=True, timeout=60)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                with open(output, "rb") as f:
+                    png = f.read()
+        finally:
+            camera.stop()
+        self.assertRegex(run.stdout, r"^[1-9]\d* photons drawn into ")
+        self.assertEqual(png[:8], b"\x89PNG\r\n\x1a\n")
+        self.assertEqual(int.from_bytes(png[16:20], "big"), 1100)  # width of the 11-inch figure at 100 dpi
+        self.assertGreater(len(png), 20000)
+        with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
+            self.assertIn("python/examples/flood_and_spectrum.py", f.read())
+
+
+class ReadmeFloodTest(unittest.TestCase):
+    ADDRESS = "127.42.12.4"
+
+    def test_readme_live_flood_snippet_counts_the_photons(self):
+        with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
+            blocks = re.findall(r"```python\n(.*?)```", f.read(), re.S)
+        snippet = next(b for b in blocks if "np.add.at(flood" in b)
+        snippet = snippet.replace('"127.0.0.5"', f'"{self.ADDRESS}"').replace("seconds=10", "seconds=0.3")
+        snippet += "assert image.sum() == flood.sum() > 0 and flood[0] == 0\n"
+        camera = VirtualCamera(self.ADDRESS, "--rate", "1000")
+        try:
+            run = subprocess.run(["/usr/bin/python3", "-c", snippet], capture_output=True, text=True, timeout=60)
+        finally:
+            camera.stop()
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertRegex(run.stdout.splitlines()[-1], r"^[1-9]\d* photons, busiest pixel \d+$")
 
 
 if __name__ == "__main__":
