@@ -16,40 +16,69 @@ constexpr qint64 STORE_LOCK_SLICE_BYTES = 256 * 1024;
 // Records are handed to the stream in blocks of about this many.
 constexpr size_t STREAM_BLOCK_RECORDS = 32 * 1024;
 
-// Decodes a_Count records into a_pOut (room for a_Count photons); photons of
-// channels without a pixel are written over by the next one. Returns the
-// number of photons kept.
-template <int RecordSize>
+// Writes one decoded photon into the store's form or the stream's record.
+inline void Assign(Photon& a_Out, short a_Pixel, quint16 a_Energy, quint8 a_PositiveEnergy, quint16 a_TimeDetect,
+                   quint8 a_PositiveTimeDetect)
+{
+    a_Out.m_Pixel = a_Pixel;
+    a_Out.m_Energy = a_Energy;
+    a_Out.m_PositiveEnergy = a_PositiveEnergy;
+    a_Out.m_TimeDetect = a_TimeDetect;
+    a_Out.m_PositiveTimeDetect = a_PositiveTimeDetect;
+}
+
+inline void Assign(PhotonRecord& a_Out, short a_Pixel, quint16 a_Energy, quint8 a_PositiveEnergy,
+                   quint16 a_TimeDetect, quint8 a_PositiveTimeDetect)
+{
+    a_Out.pixel = static_cast<uint16_t>(a_Pixel);
+    a_Out.energy = a_Energy;
+    a_Out.positiveEnergy = a_PositiveEnergy;
+    a_Out.timeDetect = a_TimeDetect;
+    a_Out.positiveTimeDetect = a_PositiveTimeDetect;
+}
+
+// Decodes a_Count records into a_pOut (room for a_Count photons), each
+// starting as a copy of a_Template; photons of channels without a pixel are
+// written over by the next one. Returns the number of photons kept.
+template <int RecordSize, typename Out>
 int DecodeRecords(const uchar* a_pRecords, int a_Count, bool a_NegativeEnable,
-                  const PixelMap::ChannelTable& a_Pixels, Photon* a_pOut)
+                  const PixelMap::ChannelTable& a_Pixels, const Out& a_Template, Out* a_pOut)
 {
     int kept = 0;
     const uchar* record = a_pRecords;
     for (int index = 0; index < a_Count; ++index, record += RecordSize) {
-        Photon& photon = a_pOut[kept];
+        Out& out = a_pOut[kept];
+        out = a_Template;
         const short pixel = a_Pixels[record[0]];
-        photon.m_Pixel = pixel;
 
         // Without negative enable, bit 0x20 belongs to the energy value.
         const uchar energyHigh = record[1];
         const bool negativeEnergy = a_NegativeEnable && (energyHigh & photonNegEnergyBit);
         const uchar energyFlag = negativeEnergy ? photonNegEnergyBit : photonPosEnergyBit;
-        photon.m_Energy = static_cast<quint16>(((energyHigh & ~energyFlag) & 0xFF) << 8 | record[2]);
-        photon.m_PositiveEnergy = negativeEnergy ? 0 : 1;
+        const auto energy = static_cast<quint16>(((energyHigh & ~energyFlag) & 0xFF) << 8 | record[2]);
 
+        quint16 time = 0;
+        bool positiveTime = false;
         if (RecordSize == 5) {
             const uchar timeHigh = record[3];
             const bool negativeTime = a_NegativeEnable && (timeHigh & photonNegTimeDetectBit);
             const uchar timeFlag = negativeTime ? photonNegTimeDetectBit : photonPosTimeDetectBit;
-            photon.m_TimeDetect = static_cast<quint16>(((timeHigh & ~timeFlag) & 0xFF) << 8 | record[4]);
-            photon.m_PositiveTimeDetect = negativeTime ? 0 : 1;
-        } else {
-            photon.m_TimeDetect = 0;
-            photon.m_PositiveTimeDetect = 0;
+            time = static_cast<quint16>(((timeHigh & ~timeFlag) & 0xFF) << 8 | record[4]);
+            positiveTime = !negativeTime;
         }
+        Assign(out, pixel, energy, negativeEnergy ? 0 : 1, time, positiveTime ? 1 : 0);
         kept += pixel != PixelMap::NO_PIXEL ? 1 : 0;
     }
     return kept;
+}
+
+template <typename Out>
+int DecodeFrameRecords(const uchar* a_pRecords, const PacketFramer::Frame& a_Frame, bool a_NegativeEnable,
+                       const PixelMap::ChannelTable& a_Pixels, const Out& a_Template, Out* a_pOut)
+{
+    return a_Frame.m_RecordSize == 5
+        ? DecodeRecords<5>(a_pRecords, a_Frame.m_NoOfRecords, a_NegativeEnable, a_Pixels, a_Template, a_pOut)
+        : DecodeRecords<3>(a_pRecords, a_Frame.m_NoOfRecords, a_NegativeEnable, a_Pixels, a_Template, a_pOut);
 }
 
 } // namespace
@@ -108,53 +137,66 @@ void QuorvelPacketDecoder::RestartPacketNumbers()
     m_PacketNo = 0;
 }
 
-const Photon* QuorvelPacketDecoder::DecodeFrame(const uchar* a_pData, const PacketFramer::Frame& a_Frame,
-                                                CollectedPackets* a_pStore, int* a_pKept)
+bool QuorvelPacketDecoder::DecodeFrame(const uchar* a_pData, const PacketFramer::Frame& a_Frame,
+                                       CollectedPackets* a_pStore, bool a_Streaming)
 {
     const uchar* packet = a_pData + a_Frame.m_Start;
-    const quint8 gmID = packet[2];
-    Photon* room;
-    if (a_pStore) {
-        const auto headerWord = static_cast<quint16>(packet[3] << 8 | packet[4]);
-        room = a_pStore->AddPacket(gmID, headerWord, packet[5], a_Frame.m_NoOfRecords);
-        if (!room) {
-            ++m_NoOfPacketsLost;
-            return nullptr;
-        }
-    } else {
-        if (m_Scratch.size() < static_cast<size_t>(a_Frame.m_NoOfRecords))
-            m_Scratch.resize(static_cast<size_t>(a_Frame.m_NoOfRecords));
-        room = m_Scratch.data();
-    }
-    const GMView& view = m_GMViews[gmID];
     const uchar* records = packet + PacketFramer::HEADER_BYTES;
-    *a_pKept = a_Frame.m_RecordSize == 5
-        ? DecodeRecords<5>(records, a_Frame.m_NoOfRecords, view.m_NegativeEnable, *view.m_pPixels, room)
-        : DecodeRecords<3>(records, a_Frame.m_NoOfRecords, view.m_NegativeEnable, *view.m_pPixels, room);
-    if (a_pStore)
-        a_pStore->CommitPhotons(*a_pKept);
+    const quint8 gmID = packet[2];
+    const auto headerWord = static_cast<quint16>(packet[3] << 8 | packet[4]);
+    const GMView& view = m_GMViews[gmID];
+    if (!a_pStore) {
+        // Straight into the stream's records; outside a collection, and with
+        // the store off, a packet has nowhere to go.
+        if (!a_Streaming)
+            return false;
+        const size_t first = m_RecordCount;
+        if (m_Records.size() < first + static_cast<size_t>(a_Frame.m_NoOfRecords))
+            m_Records.resize(first + static_cast<size_t>(a_Frame.m_NoOfRecords));
+        const PhotonRecord record = PacketRecordTemplate(m_PacketNo + 1, packet);
+        m_RecordCount += static_cast<size_t>(
+            DecodeFrameRecords(records, a_Frame, view.m_NegativeEnable, *view.m_pPixels, record, &m_Records[first]));
+        ++m_PacketsInRecords;
+        ++m_PacketNo;
+        return true;
+    }
+    Photon* room = a_pStore->AddPacket(gmID, headerWord, packet[5], a_Frame.m_NoOfRecords);
+    if (!room) {
+        ++m_NoOfPacketsLost;
+        return false;
+    }
+    const int kept = DecodeFrameRecords(records, a_Frame, view.m_NegativeEnable, *view.m_pPixels, Photon{}, room);
+    a_pStore->CommitPhotons(kept);
     ++m_PacketNo;
-    return room;
+    if (a_Streaming)
+        QueueRecords(packet, room, kept);
+    return true;
+}
+
+PhotonRecord QuorvelPacketDecoder::PacketRecordTemplate(quint32 a_PacketNo, const uchar* a_pPacket)
+{
+    PhotonRecord record{};
+    record.packetNo = a_PacketNo;
+    record.headerWord = static_cast<uint16_t>(a_pPacket[3] << 8 | a_pPacket[4]);
+    record.gmID = a_pPacket[2];
+    record.headerByte = a_pPacket[5];
+    return record;
 }
 
 void QuorvelPacketDecoder::QueueRecords(const uchar* a_pPacket, const Photon* a_pPhotons, int a_Count)
 {
-    PhotonRecord record{};
-    record.packetNo = m_PacketNo;
-    record.headerWord = static_cast<uint16_t>(a_pPacket[3] << 8 | a_pPacket[4]);
-    record.gmID = a_pPacket[2];
-    record.headerByte = a_pPacket[5];
-    const size_t first = m_Records.size();
-    m_Records.resize(first + static_cast<size_t>(a_Count), record);
+    const PhotonRecord record = PacketRecordTemplate(m_PacketNo, a_pPacket);
+    const size_t first = m_RecordCount;
+    if (m_Records.size() < first + static_cast<size_t>(a_Count))
+        m_Records.resize(first + static_cast<size_t>(a_Count));
     PhotonRecord* out = m_Records.data() + first;
     for (int index = 0; index < a_Count; ++index) {
         const Photon& photon = a_pPhotons[index];
-        out[index].pixel = static_cast<uint16_t>(photon.m_Pixel);
-        out[index].energy = photon.m_Energy;
-        out[index].timeDetect = photon.m_TimeDetect;
-        out[index].positiveEnergy = photon.m_PositiveEnergy;
-        out[index].positiveTimeDetect = photon.m_PositiveTimeDetect;
+        out[index] = record;
+        Assign(out[index], photon.m_Pixel, photon.m_Energy, photon.m_PositiveEnergy, photon.m_TimeDetect,
+               photon.m_PositiveTimeDetect);
     }
+    m_RecordCount += static_cast<size_t>(a_Count);
     ++m_PacketsInRecords;
 }
 
@@ -162,8 +204,8 @@ void QuorvelPacketDecoder::FlushRecords(PhotonStream& a_Stream)
 {
     if (m_PacketsInRecords == 0)
         return;
-    a_Stream.Push(m_Records.data(), static_cast<qint64>(m_Records.size()), m_PacketsInRecords);
-    m_Records.clear();
+    a_Stream.Push(m_Records.data(), static_cast<qint64>(m_RecordCount), m_PacketsInRecords);
+    m_RecordCount = 0;
     m_PacketsInRecords = 0;
     const QString text = m_StreamLossReport.Take(a_Stream.GetDroppedPhotons(), false);
     if (!text.isNull())
@@ -192,16 +234,11 @@ int QuorvelPacketDecoder::Decode(const char* a_pData, qint64 a_Bytes)
             storeLock = store->AccessLock();
             sliceEnd = frame.m_Start + STORE_LOCK_SLICE_BYTES;
         }
-        int kept = 0;
-        const Photon* photons = DecodeFrame(data, frame, store, &kept);
-        if (photons) {
+        if (DecodeFrame(data, frame, store, streaming))
             ++stored;
-            if (streaming)
-                QueueRecords(data + frame.m_Start, photons, kept);
-        }
         if (store && frame.m_End >= sliceEnd)
             storeLock.unlock();
-        if (streaming && !storeLock.owns_lock() && m_Records.size() >= STREAM_BLOCK_RECORDS)
+        if (streaming && !storeLock.owns_lock() && m_RecordCount >= STREAM_BLOCK_RECORDS)
             FlushRecords(stream);
     }
     if (storeLock.owns_lock())

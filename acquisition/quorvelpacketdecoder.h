@@ -60,10 +60,12 @@ private:
     };
 
     void TakeGMSnapshot();
-    // Decodes one packet into the store (a_pStore) or, without one, into the
-    // scratch photons; returns its photons, or null if it could not be kept.
-    const Photon* DecodeFrame(const uchar* a_pData, const PacketFramer::Frame& a_Frame,
-                              CollectedPackets* a_pStore, int* a_pKept);
+    // Decodes one packet into the store (a_pStore), queueing its records for
+    // the stream if a_Streaming, or without a store straight into the
+    // stream's records; false if it could not be kept.
+    bool DecodeFrame(const uchar* a_pData, const PacketFramer::Frame& a_Frame, CollectedPackets* a_pStore,
+                     bool a_Streaming);
+    static PhotonRecord PacketRecordTemplate(quint32 a_PacketNo, const uchar* a_pPacket);
     void QueueRecords(const uchar* a_pPacket, const Photon* a_pPhotons, int a_Count);
     void FlushRecords(PhotonStream& a_Stream);
 
@@ -72,8 +74,8 @@ private:
     qint64 m_NoOfPacketsLost = 0;
     quint32 m_PacketNo = 0;                  // of the last packet in this collection
 
-    std::vector<Photon> m_Scratch;           // one packet, when the store is off
-    std::vector<PhotonRecord> m_Records;     // waiting to be queued on the stream
+    std::vector<PhotonRecord> m_Records;     // the first m_RecordCount wait to be queued on the stream
+    size_t m_RecordCount = 0;
     qint64 m_PacketsInRecords = 0;
     LossReport m_StreamLossReport{"Stream overflow: %1 photons dropped, the reader did not keep up (total: %2)"};
 

@@ -6,12 +6,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <thread>
 #include <vector>
 
 namespace {
-constexpr long long READ_BLOCK = 64 * 1024;
+constexpr long long READ_BLOCK = 256 * 1024;
 constexpr int END_WAIT_MS = 30000;
 } // namespace
 
@@ -35,8 +36,8 @@ ProbeResult StreamReceiver::Probe(double a_MBps, double a_Seconds)
     const StreamShape& shape = m_pRig->Shape();
     ProbeResult result;
     result.m_RequestedMBps = a_MBps;
-    FILE* file = std::fopen(m_FilePath.toLocal8Bit().constData(), "wb");
-    if (!file) {
+    const int file = ::open(m_FilePath.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (file < 0) {
         result.m_Error = QStringLiteral("cannot write %1").arg(m_FilePath);
         return result;
     }
@@ -50,21 +51,20 @@ ProbeResult StreamReceiver::Probe(double a_MBps, double a_Seconds)
     std::atomic<bool> writeFailed{false};
     std::thread consumer([&] {
         std::vector<PhotonRecord> buffer(READ_BLOCK);
-        std::vector<char> fileBuffer(4 << 20);
-        std::setvbuf(file, fileBuffer.data(), _IOFBF, fileBuffer.size());
         for (;;) {
             const long long read = QuorvelDll::ReadPhotons(buffer.data(), READ_BLOCK, 1000);
             if (read < 0)
                 break;
             if (read == 0)
                 continue;
-            if (std::fwrite(buffer.data(), sizeof(PhotonRecord), static_cast<size_t>(read), file)
-                != static_cast<size_t>(read))
+            // Straight from the read buffer: no second copy through stdio.
+            const auto bytes = static_cast<ssize_t>(static_cast<size_t>(read) * sizeof(PhotonRecord));
+            if (::write(file, buffer.data(), static_cast<size_t>(bytes)) != bytes)
                 writeFailed = true;
             photons += read;
             lastPacket = buffer[static_cast<size_t>(read - 1)].packetNo;
         }
-        std::fclose(file);
+        ::close(file);
     });
 
     if (!QuorvelDll::StartPhotonCollection()) {
