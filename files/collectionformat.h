@@ -6,12 +6,14 @@
 
 #include <string>
 
+#include "files/photoncoding.h"
+
 class Packet;
 
 class CollectionFormat
 {
 public:
-    static constexpr int BINARY_RECORD_SIZE = 11;
+    static constexpr int BINARY_RECORD_SIZE = PhotonCoding::BINARY_RECORD_BYTES;
 
     static void AppendCsvLines(const Packet& a_Packet, std::string* a_pOut);
     static void AppendBinaryRecords(const Packet& a_Packet, std::string* a_pOut);

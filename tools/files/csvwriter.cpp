@@ -1,5 +1,6 @@
 #include "tools/files/csvwriter.h"
 
+#include "files/photoncoding.h"
 #include "tools/files/photonrecordreader.h"
 #include "tools/terminal/terminal.h"
 
@@ -14,19 +15,6 @@
 namespace tool {
 
 namespace {
-char* appendDecimal(char* a_Out, unsigned a_Value)
-{
-    char digits[10];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + a_Value % 10);
-        a_Value /= 10;
-    } while (a_Value != 0);
-    while (count > 0)
-        *a_Out++ = digits[--count];
-    return a_Out;
-}
-
 bool writeAll(int a_Fd, const char* a_Bytes, size_t a_Size)
 {
     while (a_Size > 0) {
@@ -79,28 +67,15 @@ CsvWriter::Result CsvWriter::write(const QString& a_Photons, const QString& a_Cs
             result.note = QStringLiteral("stopped early");
             break;
         }
-        text.resize(batch.size() * 48);
+        text.resize(batch.size() * PhotonCoding::MAX_CSV_LINE);
         char* p = text.data();
         for (const PhotonRecord& r : batch) {
             index = !first && r.gmId == previous.gmId && r.headerWord == previous.headerWord ? index + 1 : 0;
             first = false;
             previous = r;
-            p = appendDecimal(p, r.gmId);
-            *p++ = ',';
-            p = appendDecimal(p, r.headerWord);
-            *p++ = ',';
-            p = appendDecimal(p, index);
-            *p++ = ',';
-            p = appendDecimal(p, r.pixel);
-            *p++ = ',';
-            p = appendDecimal(p, r.energy);
-            *p++ = ',';
-            p = appendDecimal(p, r.positiveEnergy);
-            *p++ = ',';
-            p = appendDecimal(p, r.timeDetect);
-            *p++ = ',';
-            p = appendDecimal(p, r.positiveTimeDetect);
-            *p++ = '\n';
+            p = PhotonCoding::EncodeCsvPacketColumns(p, r.gmId, r.headerWord);
+            p = PhotonCoding::EncodeCsvPhotonColumns(p, index, r.pixel, r.energy, r.positiveEnergy, r.timeDetect,
+                                                     r.positiveTimeDetect);
         }
         if (!writeAll(fd, text.data(), size_t(p - text.data()))) {
             result.note = QString::fromLocal8Bit(std::strerror(errno));

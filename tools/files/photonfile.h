@@ -4,6 +4,7 @@
 #ifndef TOOLS_PHOTONFILE_H
 #define TOOLS_PHOTONFILE_H
 
+#include "files/photoncoding.h"
 #include "tools/pictures/photontally.h"
 
 #include <QString>
@@ -12,7 +13,7 @@ namespace tool {
 
 class PhotonFile {
 public:
-    static constexpr int recordBytes = 11;
+    static constexpr int recordBytes = PhotonCoding::BINARY_RECORD_BYTES;
 
     // Adds every photon of the file to a_Tally. False with a one-line reason if the
     // file cannot be read, holds a record that is no photon (see photonRecordFault)

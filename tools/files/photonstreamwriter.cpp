@@ -1,5 +1,6 @@
 #include "tools/files/photonstreamwriter.h"
 
+#include "files/photoncoding.h"
 #include "quorveldll.h"
 #include "tools/files/photonfile.h"
 
@@ -16,12 +17,6 @@ namespace {
 constexpr long long batchPhotons = 65536;
 constexpr int readTimeoutMs = 200;
 
-inline char* putBigEndian16(char* a_Out, unsigned a_Value)
-{
-    a_Out[0] = static_cast<char>(a_Value >> 8);
-    a_Out[1] = static_cast<char>(a_Value);
-    return a_Out + 2;
-}
 } // namespace
 
 PhotonStreamWriter::~PhotonStreamWriter()
@@ -115,13 +110,8 @@ void PhotonStreamWriter::run()
                 ++m_PacketsByGM[photon.gmID];
             }
             m_Tally.add(photon.gmID, photon.pixel, photon.energy, photon.positiveEnergy != 0);
-            *out++ = static_cast<char>(photon.gmID);
-            out = putBigEndian16(out, photon.headerWord);
-            out = putBigEndian16(out, photon.pixel);
-            out = putBigEndian16(out, photon.energy);
-            *out++ = static_cast<char>(photon.positiveEnergy);
-            out = putBigEndian16(out, photon.timeDetect);
-            *out++ = static_cast<char>(photon.positiveTimeDetect);
+            out = PhotonCoding::EncodeBinaryRecord(out, photon.gmID, photon.headerWord, photon.pixel, photon.energy,
+                                                   photon.positiveEnergy, photon.timeDetect, photon.positiveTimeDetect);
         }
         m_Received += got;
         // After a failure the stream is still read, and dropped, until it ends.
