@@ -94,7 +94,7 @@ bool PhotonFileWriter::append(const PhotonRecord* a_Records, qint64 a_Count)
 bool PhotonFileWriter::writeAll(const char* a_Data, qint64 a_Bytes)
 {
     // The last block's tail is not whole pages: that one goes through the page cache.
-    if (m_Direct.load() && a_Bytes % qint64(pageBytes) != 0) {
+    if (m_Direct && a_Bytes % qint64(pageBytes) != 0) {
         m_Direct = false;
         ::fcntl(m_Fd, F_SETFL, ::fcntl(m_Fd, F_GETFL) & ~O_DIRECT);
     }
@@ -102,7 +102,7 @@ bool PhotonFileWriter::writeAll(const char* a_Data, qint64 a_Bytes)
         const ssize_t written = ::write(m_Fd, a_Data, size_t(a_Bytes));
         if (written < 0 && errno == EINTR)
             continue;
-        if (written < 0 && errno == EINVAL && m_Direct.load()) { // alignment the device will not take
+        if (written < 0 && errno == EINVAL && m_Direct) { // alignment the device will not take
             m_Direct = false;
             ::fcntl(m_Fd, F_SETFL, ::fcntl(m_Fd, F_GETFL) & ~O_DIRECT);
             continue;

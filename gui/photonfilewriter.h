@@ -44,7 +44,6 @@ public:
     // first failure.
     bool close(QString* a_Error);
     qint64 records() const { return m_Records; }
-    bool directWrites() const { return m_Direct.load(); }
 
 private:
     struct BlockFree {
@@ -62,7 +61,7 @@ private:
 
     QString m_Path;
     int m_Fd = -1;
-    std::atomic<bool> m_Direct {false}; // the thread clears it for the tail
+    bool m_Direct = false;  // set by open(), then the thread's: it clears it for the tail
     Block m_Current;        // being filled by append()
     qint64 m_CurrentBytes = 0;
     qint64 m_Records = 0;
