@@ -63,6 +63,18 @@ def rows_of(parts):
         for row in control.get("control", []):
             rows.append(("control", row["name"], row["ms"], "ms", row["ratio_to_baseline"],
                          "%s %.3f ms" % (row["baseline"], row["baseline_ms"])))
+    for name, what in (("gui", "photons.dat written"), ("gui-nofile", "no file")):
+        gui = parts.get(name)
+        if not gui:
+            continue
+        group = "gui %.0f pkt/s" % gui["packets_per_second"]
+        sent = gui["photons_sent"]
+        rows.append((group, "photons lost, " + what, gui["photons_lost"], "photons",
+                     gui["photons_lost"] / sent if sent else None, "%d photons sent" % sent))
+        rows.append((group, "refreshes, " + what, gui["refreshes_per_second"], "/s",
+                     gui["refreshes_per_second"] / 5.0, "goal 5/s"))
+        rows.append((group, "worst event-loop delay, " + what, gui["worst_delay_ms"], "ms",
+                     gui["worst_delay_ms"] / 100.0, "goal 100 ms"))
     soak = parts.get("soak")
     if soak:
         rows.append(("soak", "%.0f min: lost / extra / bad answers" % soak["minutes"],
@@ -75,7 +87,7 @@ def rows_of(parts):
 
 def main():
     folder, out, failed = sys.argv[1], sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else ""
-    names = ("decoder", "export", "receive", "store", "control", "soak")
+    names = ("decoder", "export", "receive", "store", "control", "gui", "gui-nofile", "soak")
     parts = {name: part for name in names for part in [load(folder, name)] if part is not None}
     machine = next((part["machine"] for part in parts.values() if "machine" in part), {})
     rows = rows_of(parts)

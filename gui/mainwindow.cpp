@@ -109,9 +109,10 @@ QWidget* MainWindow::buildPlots()
     controls->addWidget(allPixels);
     controls->addWidget(resetZoom);
     controls->addStretch();
-    auto* hint = new QLabel(QStringLiteral("Flood: left click a pixel or right click a GM for its spectrum; "
+    auto* hint = new QLabel(QStringLiteral("Left click a pixel, right click a GM for its spectrum; "
                                            "wheel zooms, middle button pans. Spectrum: drag an energy window."));
     hint->setStyleSheet(QStringLiteral("color: #606060;"));
+    hint->setWordWrap(true); // a long line would set the window's minimum width
 
     auto* top = new QSplitter(Qt::Horizontal);
     top->addWidget(m_Flood);

@@ -1,10 +1,10 @@
 // Reads the library's photon stream on a thread of its own during a collection:
-// every batch goes into the live histograms and, if asked, into photons.dat.
+// every batch goes into the live histograms and, if asked, to photons.dat's writer.
 // It ends when the library reports the collection's last photon.
 #ifndef GUI_STREAMREADER_H
 #define GUI_STREAMREADER_H
 
-#include "tools/files/photonrecordwriter.h"
+#include "gui/photonfilewriter.h"
 
 #include <QString>
 #include <atomic>
@@ -35,7 +35,7 @@ private:
     void run();
 
     LiveHistograms* m_Histograms;
-    tool::PhotonRecordWriter m_Writer; // the thread's while it runs
+    PhotonFileWriter m_Writer; // the thread's while it runs
     QString m_Error;                   // written by the thread, read after join
     std::thread m_Thread;
     std::atomic<bool> m_Finished {false};

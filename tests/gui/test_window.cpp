@@ -42,7 +42,7 @@ std::vector<tool::PhotonRecord> readPhotons(const QString& a_Path)
 }
 
 // A window that has collected one second from a point source into a folder of its own.
-class CollectedWindow : public ::testing::Test {
+class GuiCollectedWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -74,7 +74,7 @@ protected:
     std::vector<tool::PhotonRecord> m_Photons;
 };
 
-TEST_F(CollectedWindow, FloodHoldsEveryStreamedPhotonWithThePointInItsPixel)
+TEST_F(GuiCollectedWindow, FloodHoldsEveryStreamedPhotonWithThePointInItsPixel)
 {
     const gui::FloodPlot* flood = m_Window.floodPlot();
     qint64 total = 0;
@@ -94,7 +94,7 @@ TEST_F(CollectedWindow, FloodHoldsEveryStreamedPhotonWithThePointInItsPixel)
     EXPECT_TRUE(QFile::exists(m_Folder.filePath(QStringLiteral("configuration.dat"))));
 }
 
-TEST_F(CollectedWindow, ClickingAPixelOrAGMRestrictsTheSpectrum)
+TEST_F(GuiCollectedWindow, ClickingAPixelOrAGMRestrictsTheSpectrum)
 {
     gui::FloodPlot* flood = m_Window.floodPlot();
     QTest::mouseClick(flood->canvas(), Qt::LeftButton, Qt::NoModifier, flood->canvasPositionOf(pointPixel));
@@ -110,7 +110,7 @@ TEST_F(CollectedWindow, ClickingAPixelOrAGMRestrictsTheSpectrum)
     EXPECT_LT(m_Window.spectrumPlot()->windowCounts(), inPixel / 10); // the point lies in GM 4
 }
 
-TEST_F(CollectedWindow, DraggedEnergyWindowCountsThePhotonsInsideIt)
+TEST_F(GuiCollectedWindow, DraggedEnergyWindowCountsThePhotonsInsideIt)
 {
     gui::SpectrumPlot* spectrum = m_Window.spectrumPlot();
     ASSERT_TRUE(spectrum->peak().found);

@@ -15,7 +15,12 @@ void PhotonRecordWriter::encode(const ::PhotonRecord* a_Records, qint64 a_Count,
 {
     const int start = a_Out->size();
     a_Out->resize(start + int(a_Count * recordBytes));
-    char* p = a_Out->data() + start;
+    encode(a_Records, a_Count, a_Out->data() + start);
+}
+
+char* PhotonRecordWriter::encode(const ::PhotonRecord* a_Records, qint64 a_Count, char* a_Out)
+{
+    char* p = a_Out;
     for (qint64 i = 0; i < a_Count; ++i) {
         const ::PhotonRecord& r = a_Records[i];
         *p = char(r.gmID);
@@ -26,6 +31,7 @@ void PhotonRecordWriter::encode(const ::PhotonRecord* a_Records, qint64 a_Count,
         p = bigEndian16(p, r.timeDetect);
         *p++ = char(r.positiveTimeDetect);
     }
+    return p;
 }
 
 bool PhotonRecordWriter::open(const QString& a_Path, QString* a_Error)

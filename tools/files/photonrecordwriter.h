@@ -17,6 +17,8 @@ public:
 
     // The 11-byte records of a_Records appended to a_Out.
     static void encode(const ::PhotonRecord* a_Records, qint64 a_Count, QByteArray* a_Out);
+    // The same into a_Out, which has room for a_Count records; returns the end.
+    static char* encode(const ::PhotonRecord* a_Records, qint64 a_Count, char* a_Out);
 
     // False with a one-line reason if the file cannot be created.
     bool open(const QString& a_Path, QString* a_Error);
