@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "quorveldll.h"
+
 namespace PhotonCoding {
 
 constexpr int BINARY_RECORD_BYTES = 11;
@@ -85,6 +87,17 @@ inline char* EncodeBinaryRecord(char* a_pOut, unsigned a_GMID, unsigned a_Header
     p = AppendBigEndian16(p, a_TimeDetect);
     *p++ = static_cast<char>(a_PositiveTimeDetect);
     return p;
+}
+
+// The binary records of a_Count stream records at a_pOut; returns their end.
+inline char* EncodeBinaryRecords(const PhotonRecord* a_pRecords, long long a_Count, char* a_pOut)
+{
+    for (long long index = 0; index < a_Count; ++index) {
+        const PhotonRecord& r = a_pRecords[index];
+        a_pOut = EncodeBinaryRecord(a_pOut, r.gmID, r.headerWord, r.pixel, r.energy, r.positiveEnergy, r.timeDetect,
+                                    r.positiveTimeDetect);
+    }
+    return a_pOut;
 }
 
 // The packet's two leading CSV columns with their commas ("gm,word,").

@@ -1,6 +1,6 @@
 #include "gui/photonfilewriter.h"
 
-#include "tools/files/photonrecordwriter.h"
+#include "files/photoncoding.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -13,7 +13,7 @@ namespace gui {
 namespace {
 constexpr size_t pageBytes = 4096;
 static_assert(PhotonFileWriter::blockBytes % pageBytes == 0, "blocks are whole pages");
-static_assert(PhotonFileWriter::recordBytes == tool::PhotonRecordWriter::recordBytes, "the same records");
+static_assert(PhotonFileWriter::recordBytes == PhotonCoding::BINARY_RECORD_BYTES, "the same records");
 } // namespace
 
 void PhotonFileWriter::BlockFree::operator()(char* a_Block) const
@@ -82,7 +82,7 @@ bool PhotonFileWriter::append(const PhotonRecord* a_Records, qint64 a_Count)
                 return false;
         }
         const qint64 count = qMin(a_Count, (blockBytes - m_CurrentBytes) / recordBytes);
-        tool::PhotonRecordWriter::encode(a_Records, count, m_Current.get() + m_CurrentBytes);
+        PhotonCoding::EncodeBinaryRecords(a_Records, count, m_Current.get() + m_CurrentBytes);
         m_CurrentBytes += count * recordBytes;
         m_Records += count;
         a_Records += count;

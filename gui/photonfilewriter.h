@@ -1,4 +1,4 @@
-// Writes photons.dat (PhotonRecordWriter's 11-byte records) from a thread of its
+// Writes photons.dat (11-byte records, see files/photoncoding.h) from a thread of its
 // own. The stream reader encodes its batches into large page-aligned blocks and
 // hands each full block over; the thread writes them with O_DIRECT where the file
 // system takes it, so the bytes go to the disk without a copy into the page cache

@@ -11,9 +11,9 @@ namespace {
 PhotonRecord recordNo(qint64 a_Index)
 {
     PhotonRecord record {};
-    record.gmID = quint8(1 + a_Index % 12);
+    record.gmID = quint8(1 + a_Index % 4);
     record.headerWord = quint16(a_Index >> 4);
-    record.pixel = quint16(a_Index % 65521);
+    record.pixel = quint16(a_Index % 485);
     record.energy = quint16(a_Index * 7);
     record.positiveEnergy = quint8(a_Index & 1);
     record.timeDetect = quint16(a_Index >> 16);
