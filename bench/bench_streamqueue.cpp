@@ -6,6 +6,8 @@
 #include "quorveldll.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
 
@@ -100,6 +102,9 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     qint64 photons = 200000000;
+    const int jsonAt = arguments.indexOf(QStringLiteral("--json"));
+    const QString jsonPath = jsonAt > 0 && jsonAt + 1 < arguments.size() ? arguments.at(jsonAt + 1)
+                                                                         : QStringLiteral("bench_streamqueue.json");
     const int at = arguments.indexOf(QStringLiteral("--photons"));
     if (at > 0 && at + 1 < arguments.size())
         photons = arguments.at(at + 1).toLongLong();
@@ -118,5 +123,14 @@ int main(int argc, char** argv)
     std::printf("  stream, wall time    %8.1f M photons/s  (%.2f of memcpy)%s\n", stream.m_Rate / 1e6,
                 stream.m_Rate / memcpyRate, stream.m_InOrder && stream.m_Read == photons ? "" : "  LOST OR OUT OF ORDER");
     std::printf("  stream, reader core  %8.1f M photons/s per CPU second of the reader\n", perCore / 1e6);
+    QFile json(jsonPath);
+    if (json.open(QIODevice::WriteOnly)) {
+        json.write(QJsonDocument(QJsonObject{{"photons", photons},
+                                             {"memcpy_photons_per_second", memcpyRate},
+                                             {"stream_photons_per_second", stream.m_Rate},
+                                             {"reader_core_photons_per_second", perCore},
+                                             {"whole_and_in_order", stream.m_InOrder && stream.m_Read == photons}})
+                       .toJson());
+    }
     return stream.m_InOrder && stream.m_Read == photons ? 0 : 1;
 }

@@ -41,6 +41,23 @@ def rows_of(parts):
             camera = size.get("camera_one_core_MBps", 0)
             rows.append(("receive %s" % size["size"], "camera send, one core", camera, "MB/s", camera / line,
                          "line %.0f MB/s" % line))
+    queue = parts.get("streamqueue")
+    if queue:
+        memcpy = queue["memcpy_photons_per_second"]
+        rows.append(("stream", "ReadPhotons, photons/s", queue["stream_photons_per_second"], "/s",
+                     queue["stream_photons_per_second"] / memcpy, "memcpy %.0f M photons/s" % (memcpy / 1e6)))
+        rows.append(("stream", "ReadPhotons against the goal", queue["stream_photons_per_second"], "/s",
+                     queue["stream_photons_per_second"] / 50e6, "goal 50 M photons/s"))
+    streamed = parts.get("streamreceive")
+    if streamed:
+        best = {}
+        for probe in streamed.get("probes", []):
+            if probe["lossless"] and probe["sent_MBps"] > best.get(probe["path"], 0):
+                best[probe["path"]] = probe["sent_MBps"]
+        mmsg = best.get("recvmmsg", 0)
+        for path in ("stream", "store", "recvmmsg"):
+            rows.append(("receive 660 B (3 packets)", "%s, highest loss-free rate sent" % path, best.get(path, 0),
+                         "MB/s", best.get(path, 0) / mmsg if mmsg else None, "recvmmsg peer %.1f MB/s" % mmsg))
     store = parts.get("store")
     if store:
         for sample in store.get("store", []):
