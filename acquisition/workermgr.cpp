@@ -106,7 +106,7 @@ bool WorkerMGR::StartAndWait()
     else if (statusRunning)
         QMetaObject::invokeMethod(m_pStatusWorker, "Init", Qt::QueuedConnection);
     else
-        m_StatusWorkerThread.start(QThread::HighestPriority);
+        m_StatusWorkerThread.StartAndWait(QThread::HighestPriority);
 
     statusTimer.start(m_StartupTimeoutMs);
     statusLoop.Exec();
@@ -119,7 +119,7 @@ bool WorkerMGR::StartAndWait()
         return false;
 
     if (!dataRunning)
-        m_DataWorkerThread.start(QThread::HighestPriority);
+        m_DataWorkerThread.StartAndWait(QThread::HighestPriority);
     else if (!restartBoth)
         QMetaObject::invokeMethod(m_pDataWorker, "Init", Qt::QueuedConnection);
 

@@ -10,6 +10,7 @@
 
 #include <QThread>
 
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 
@@ -24,6 +25,12 @@ public:
     // the thread is not running.
     void SetEndAction(std::function<void()> a_Action);
 
+    // Starts the thread and returns once it runs, its event dispatcher made.
+    // The hand-over goes through a std::mutex, so what the thread set up
+    // (the dispatcher's wake-up descriptor among it) is ordered before the
+    // caller's next steps for ThreadSanitizer too, not only through Qt's lock.
+    void StartAndWait(Priority a_Priority = InheritPriority);
+
     // Ends the event loop and waits for the thread and its end action.
     void Stop();
 
@@ -33,6 +40,9 @@ protected:
 private:
     std::mutex m_EndMutex;
     std::function<void()> m_EndAction;
+    std::mutex m_StartMutex;
+    std::condition_variable m_Started;
+    bool m_Running = false;
 };
 
 #endif

@@ -74,6 +74,8 @@ void Quorvel::SetupSlots()
     connect(&m_PacketDecoder, &QuorvelPacketDecoder::decodingPackets, &m_DecodingTextRelay,
             [this] { m_DecodingTextRelay.Add(0); }, Qt::DirectConnection);
     connect(&m_PacketDecoder, &QuorvelPacketDecoder::streamLoss, this, &Quorvel::ReportStatus);
+    connect(this, &Quorvel::streamCollectionEnding, &m_PacketDecoder,
+            [](quint64 a_Generation) { PhotonStream::Instance().EndCollection(a_Generation); });
     connect(&m_PacketDecoder, &QuorvelPacketDecoder::packetsDecoded, &m_DecodedTextRelay,
             [this](int a_Packets) { m_DecodedTextRelay.Add(a_Packets); }, Qt::DirectConnection);
     connect(this, &Quorvel::packetSaveRequested, &m_PacketOperations, &PacketOperations::SaveFile);

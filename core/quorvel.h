@@ -257,6 +257,8 @@ public:
     bool ReloadASIC();
 
 signals:
+    // Ends the stream's collection a_Generation on the decoder's thread.
+    void streamCollectionEnding(quint64 a_Generation);
     void portSet();
     void collectStopped();
     void collectStarting();

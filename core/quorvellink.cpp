@@ -64,12 +64,12 @@ void Quorvel::StartCollectionThreads()
     if (!m_PacketDecoderThread.isRunning()) {
         if (m_PacketDecoder.thread() != &m_PacketDecoderThread)
             m_PacketDecoder.moveToThread(&m_PacketDecoderThread);
-        m_PacketDecoderThread.start(QThread::HighestPriority);
+        m_PacketDecoderThread.StartAndWait(QThread::HighestPriority);
     }
     if (!m_PacketOperationsThread.isRunning()) {
         if (m_PacketOperations.thread() != &m_PacketOperationsThread)
             m_PacketOperations.moveToThread(&m_PacketOperationsThread);
-        m_PacketOperationsThread.start(QThread::HighestPriority);
+        m_PacketOperationsThread.StartAndWait(QThread::HighestPriority);
     }
 }
 

@@ -51,8 +51,7 @@ void Quorvel::EndStreamedCollection()
     PhotonStream& stream = PhotonStream::Instance();
     const quint64 generation = stream.Generation();
     if (m_PacketDecoderThread.isRunning()) {
-        QMetaObject::invokeMethod(
-            &m_PacketDecoder, [&stream, generation] { stream.EndCollection(generation); }, Qt::QueuedConnection);
+        emit streamCollectionEnding(generation);
     } else {
         stream.EndCollection(generation);
     }

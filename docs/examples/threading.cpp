@@ -11,6 +11,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <future>
 #include <thread>
 #include <vector>
 #include "quorveldll.h"
@@ -61,10 +62,13 @@ int main(int argc, char** argv)
     std::thread worker([&] {
         while (!seen("Status:Idle"))
             std::this_thread::yield();
-        int answer = 0;
+        // The answer comes back through a promise: plain C++ synchronisation
+        // that thread checkers can follow.
+        std::promise<int> answer;
+        std::future<int> result = answer.get_future();
         QMetaObject::invokeMethod(
-            &app, [&answer] { answer = QuorvelDll::GetNoOfGMs(); }, Qt::BlockingQueuedConnection);
-        gms = answer;
+            &app, [&answer] { answer.set_value(QuorvelDll::GetNoOfGMs()); }, Qt::QueuedConnection);
+        gms = result.get();
     });
     // The application's thread runs events: the status texts arrive, and the
     // worker's call is made here.
