@@ -1,4 +1,5 @@
 #include "gui/floodplot.h"
+#include "gui/plotstyle.h"
 
 #include "gui/colourmaps.h"
 #include "gui/trackerpicker.h"
@@ -11,7 +12,6 @@
 #include <qwt_plot_panner.h>
 #include <qwt_plot_shapeitem.h>
 #include <qwt_plot_spectrogram.h>
-#include <qwt_scale_engine.h>
 #include <qwt_scale_widget.h>
 
 #include <algorithm>
@@ -134,10 +134,7 @@ qint64 FloodPlot::countAt(int a_CameraPixel) const
 void FloodPlot::setLogarithmic(bool a_Logarithmic)
 {
     m_Logarithmic = a_Logarithmic;
-    if (a_Logarithmic)
-        setAxisScaleEngine(yRight, new QwtLogScaleEngine);
-    else
-        setAxisScaleEngine(yRight, new QwtLinearScaleEngine);
+    PlotStyle::SetLogarithmicAxis(this, yRight, a_Logarithmic);
     updateColourScale();
 }
 

@@ -1,7 +1,7 @@
 #include "gui/rateplot.h"
+#include "gui/plotstyle.h"
 
 #include <qwt_plot_curve.h>
-#include <qwt_plot_grid.h>
 
 #include <algorithm>
 
@@ -15,13 +15,7 @@ RatePlot::RatePlot(QWidget* a_Parent)
     : QwtPlot(a_Parent)
     , m_Curve(new QwtPlotCurve(QStringLiteral("photons/s")))
 {
-    setTitle(QStringLiteral("Count rate"));
-    setCanvasBackground(Qt::white);
-    setAxisTitle(xBottom, QStringLiteral("time (s)"));
-    setAxisTitle(yLeft, QStringLiteral("photons/s"));
-    auto* grid = new QwtPlotGrid;
-    grid->setMajorPen(QColor(220, 220, 220), 0, Qt::DotLine);
-    grid->attach(this);
+    PlotStyle::StyleCurvePlot(this, QStringLiteral("Count rate"), QStringLiteral("time (s)"), QStringLiteral("photons/s"));
     m_Curve->setPen(QColor(200, 90, 20), 2);
     m_Curve->setRenderHint(QwtPlotItem::RenderAntialiased);
     m_Curve->attach(this);

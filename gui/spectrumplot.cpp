@@ -1,4 +1,5 @@
 #include "gui/spectrumplot.h"
+#include "gui/plotstyle.h"
 
 #include "gui/histogramsnapshot.h"
 #include "gui/trackerpicker.h"
@@ -6,12 +7,10 @@
 
 #include <qwt_picker_machine.h>
 #include <qwt_plot_curve.h>
-#include <qwt_plot_grid.h>
 #include <qwt_plot_magnifier.h>
 #include <qwt_plot_panner.h>
 #include <qwt_plot_textlabel.h>
 #include <qwt_plot_zoneitem.h>
-#include <qwt_scale_engine.h>
 
 #include <algorithm>
 #include <cmath>
@@ -31,13 +30,7 @@ SpectrumPlot::SpectrumPlot(QWidget* a_Parent)
     , m_Window(new QwtPlotZoneItem)
     , m_Label(new QwtPlotTextLabel)
 {
-    setTitle(QStringLiteral("Energy spectrum"));
-    setCanvasBackground(Qt::white);
-    setAxisTitle(xBottom, QStringLiteral("energy (ADC units)"));
-    setAxisTitle(yLeft, QStringLiteral("counts per bin"));
-    auto* grid = new QwtPlotGrid;
-    grid->setMajorPen(QColor(220, 220, 220), 0, Qt::DotLine);
-    grid->attach(this);
+    PlotStyle::StyleCurvePlot(this, QStringLiteral("Energy spectrum"), QStringLiteral("energy (ADC units)"), QStringLiteral("counts per bin"));
     m_Window->setOrientation(Qt::Vertical);
     m_Window->setBrush(QColor(60, 160, 60, 60));
     m_Window->setPen(QColor(60, 160, 60), 1);
@@ -92,10 +85,7 @@ void SpectrumPlot::setSpectrum(const std::vector<double>& a_Counts, const QStrin
 void SpectrumPlot::setLogarithmic(bool a_Logarithmic)
 {
     m_Logarithmic = a_Logarithmic;
-    if (a_Logarithmic)
-        setAxisScaleEngine(yLeft, new QwtLogScaleEngine);
-    else
-        setAxisScaleEngine(yLeft, new QwtLinearScaleEngine);
+    PlotStyle::SetLogarithmicAxis(this, yLeft, a_Logarithmic);
     updateCurves();
 }
 
