@@ -4,13 +4,15 @@
 // the fuzzer's exactly sized buffer).
 //
 // Input: one byte of settings (bit 0 loaded GMs, bit 1 global pixel mapping,
-// bits 2-4 the number of GMs modulo 5), one byte per GM (bits 0-2 ID, bit 3
+// bits 2-4 the number of GMs modulo 5, bit 5 the photon stream with the store
+// off, so the records come out of the stream), one byte per GM (bits 0-2 ID, bit 3
 // map local pixels, bits 4-5 readout options), then the batch.
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "acquisition/collectedpackets.h"
+#include "acquisition/photonstream.h"
 #include "acquisition/quorvelpacketdecoder.h"
 #include "acquisition/test_decoderreference.h"
 
@@ -42,6 +44,41 @@ void Compare(const std::vector<RefPacket>& a_Expected, int a_Returned)
     store->Clear();
 }
 
+// With the store off, the stream's records must be the reference's photons,
+// numbered from 1 in packet order.
+void CompareStream(const std::vector<RefPacket>& a_Expected, int a_Returned)
+{
+    PhotonStream& stream = PhotonStream::Instance();
+    stream.EndCollection();
+    std::vector<PhotonRecord> records(1024);
+    std::vector<PhotonRecord> all;
+    for (;;) {
+        const qint64 read = stream.Read(records.data(), static_cast<qint64>(records.size()), 0);
+        if (read <= 0)
+            break;
+        all.insert(all.end(), records.begin(), records.begin() + read);
+    }
+    if (a_Returned != static_cast<int>(a_Expected.size()))
+        Mismatch("returned packet count", a_Expected.size());
+    size_t next = 0;
+    for (size_t packet = 0; packet < a_Expected.size(); ++packet) {
+        const RefPacket& expected = a_Expected[packet];
+        for (const Photon& photon : expected.m_Photons) {
+            if (next >= all.size())
+                Mismatch("streamed photon count", packet);
+            const PhotonRecord& record = all[next++];
+            if (record.packetNo != packet + 1 || record.gmID != expected.m_GMID
+                || record.headerWord != expected.m_HeaderWord || record.headerByte != expected.m_HeaderByte
+                || record.pixel != static_cast<uint16_t>(photon.m_Pixel) || record.energy != photon.m_Energy
+                || record.timeDetect != photon.m_TimeDetect || record.positiveEnergy != photon.m_PositiveEnergy
+                || record.positiveTimeDetect != photon.m_PositiveTimeDetect)
+                Mismatch("streamed record", packet);
+        }
+    }
+    if (next != all.size())
+        Mismatch("streamed photon count", a_Expected.size());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* a_pData, size_t a_Size)
@@ -65,8 +102,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* a_pData, size_t a_Size)
 
     const auto* batch = reinterpret_cast<const char*>(a_pData + 1 + noOfGMs);
     const qint64 bytes = static_cast<qint64>(a_Size - 1 - noOfGMs);
+    const bool streamed = a_pData[0] & 32;
+    if (streamed) {
+        PhotonStream& stream = PhotonStream::Instance();
+        if (!stream.IsEnabled() && !stream.Enable(PhotonStream::MAX_CAPACITY >> 8))
+            std::abort();
+        stream.SetStorePhotons(false);
+        stream.BeginCollection();
+        decoder->RestartPacketNumbers();
+    }
     const int returned = decoder->Decode(batch, bytes);
     const QByteArray copy(batch, static_cast<int>(bytes));
-    Compare(decodertest::ReferenceDecode(copy, gms, loaded, global ? 1 : 2), returned);
+    const std::vector<RefPacket> expected = decodertest::ReferenceDecode(copy, gms, loaded, global ? 1 : 2);
+    if (streamed) {
+        PhotonStream::Instance().SetStorePhotons(true);
+        CompareStream(expected, returned);
+    } else {
+        Compare(expected, returned);
+    }
     return 0;
 }
