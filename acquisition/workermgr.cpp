@@ -149,14 +149,13 @@ void WorkerMGR::StopWorkers()
     // A stop goes only to a worker whose thread runs. Queued to a thread that
     // has not started, it would wait there until the next start and then close
     // the socket that start had just opened.
-    if (m_pStatusWorker && m_StatusWorkerThread.isRunning()) {
-        StatusWorker* status = m_pStatusWorker;
-        QMetaObject::invokeMethod(status, [status] { status->Stop(); }, Qt::QueuedConnection);
-    }
-    if (m_pDataWorker && m_DataWorkerThread.isRunning()) {
-        DataWorker* data = m_pDataWorker;
-        QMetaObject::invokeMethod(data, [data] { data->Stop(); }, Qt::QueuedConnection);
-    }
+    // Queued by the slot's name: a functor would be a heap object written here
+    // and read on the worker's thread, handed over through Qt's own lock,
+    // which ThreadSanitizer cannot see.
+    if (m_pStatusWorker && m_StatusWorkerThread.isRunning())
+        QMetaObject::invokeMethod(m_pStatusWorker, "Stop", Qt::QueuedConnection);
+    if (m_pDataWorker && m_DataWorkerThread.isRunning())
+        QMetaObject::invokeMethod(m_pDataWorker, "Stop", Qt::QueuedConnection);
 }
 
 const QString& WorkerMGR::GetLastError() const
