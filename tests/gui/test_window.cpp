@@ -1,6 +1,8 @@
 // The window driven as a user would, against the virtual camera on the test's own
 // loopback address: a short collection from a point source, then the flood, the
 // spectrum selection, the energy window, the screenshot and the refusals.
+#include "camsim/virtualcamera.h"
+#include "gammamodule/cameralayout.h"
 #include "gui/acquisitionpanel.h"
 #include "gui/camerapanel.h"
 #include "gui/floodplot.h"
@@ -84,8 +86,18 @@ TEST_F(GuiCollectedWindow, FloodHoldsEveryStreamedPhotonWithThePointInItsPixel)
         if (flood->countAt(pixel) > flood->countAt(brightest))
             brightest = pixel;
     }
-    // photons.dat is written from the same stream as the flood: the same photons.
+    // photons.dat is written from the same stream as the flood: the same photons,
+    // and all the camera sent, GM by GM.
     EXPECT_EQ(total, qint64(m_Photons.size()));
+    const camsim::VirtualCamera* camera = m_Window.session().virtualCamera();
+    ASSERT_NE(camera, nullptr);
+    EXPECT_EQ(total, camera->photonsSent());
+    for (int gm = 1; gm <= CameraLayout::GM_COUNT; ++gm) {
+        qint64 inGM = 0;
+        for (int pixel = 1; pixel <= CameraLayout::GM_PIXELS; ++pixel)
+            inGM += flood->countAt(CameraLayout::CameraPixelOf(pixel, gm));
+        EXPECT_EQ(inGM, camera->photonsSent(gm)) << "GM " << gm;
+    }
     EXPECT_EQ(brightest, pointPixel);
     EXPECT_GT(flood->countAt(pointPixel), total / 10);
     const QString hover = flood->describe(pointPixel);
@@ -148,6 +160,23 @@ TEST(GuiScreenshot, SavesAPngOfTheWindowsSize)
     ASSERT_TRUE(ok) << window.lastError().toStdString();
     const QImage image(file);
     EXPECT_EQ(image.size(), window.size() * window.devicePixelRatioF());
+}
+
+TEST(GuiClosing, ClosingTheWindowWhileCollectingStopsAndKeepsEveryPhoton)
+{
+    QTemporaryDir folder;
+    gui::MainWindow window;
+    window.show();
+    ASSERT_TRUE(window.connectCamera(virtualCamera())) << window.lastError().toStdString();
+    window.acquisitionPanel()->setSeconds(60.0);
+    window.acquisitionPanel()->setFolder(folder.path());
+    ASSERT_TRUE(window.startCollecting()) << window.lastError().toStdString();
+    const camsim::VirtualCamera* camera = window.session().virtualCamera();
+    ASSERT_TRUE(testsupport::waitUntil([camera] { return camera->photonsSent() > 100000; }, 15000));
+    window.close();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return window.isIdle(); }, 15000));
+    EXPECT_FALSE(camera->isCollecting());
+    EXPECT_EQ(qint64(readPhotons(folder.filePath(QStringLiteral("photons.dat"))).size()), camera->photonsSent());
 }
 
 TEST(GuiRefusals, ShowTheLibrarysLastError)
