@@ -52,7 +52,8 @@ CameraPanel::CameraPanel(QWidget* a_Parent)
 
     m_GMs->setHorizontalHeaderLabels({QStringLiteral("GM"), QStringLiteral("FW"), QStringLiteral("Status"),
                                       QStringLiteral("ADC 1"), QStringLiteral("ADC 2"), QStringLiteral("Readout"),
-                                      QStringLiteral("Options")});
+                                      QStringLiteral("Opt.")});
+    m_GMs->horizontalHeaderItem(m_GMs->columnCount() - 1)->setToolTip(QStringLiteral("Readout options of the GM"));
     m_GMs->verticalHeader()->hide();
     m_GMs->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_GMs->horizontalHeader()->setMinimumSectionSize(30);
