@@ -311,11 +311,7 @@ qint64 CollectedPackets::ReadPhotonRecords(int a_First, int a_Last, PhotonRecord
         record.gmID = packet.m_GMID;
         record.headerByte = packet.m_HeaderByte;
         for (const Photon& photon : packet) {
-            record.pixel = static_cast<uint16_t>(photon.m_Pixel);
-            record.energy = photon.m_Energy;
-            record.timeDetect = photon.m_TimeDetect;
-            record.positiveEnergy = photon.m_PositiveEnergy;
-            record.positiveTimeDetect = photon.m_PositiveTimeDetect;
+            photon.FillRecord(record);
             *out++ = record;
         }
     }

@@ -25,6 +25,16 @@ struct Photon
     // unsigned 16-bit value). False, with a_Value untouched, for a selector
     // that names no field.
     bool GetData(PhotonData a_Type, int* a_Value) const;
+
+    // Sets the photon's fields of a_Record; its packet's fields are left alone.
+    void FillRecord(PhotonRecord& a_Record) const
+    {
+        a_Record.pixel = static_cast<uint16_t>(m_Pixel);
+        a_Record.energy = m_Energy;
+        a_Record.timeDetect = m_TimeDetect;
+        a_Record.positiveEnergy = m_PositiveEnergy;
+        a_Record.positiveTimeDetect = m_PositiveTimeDetect;
+    }
 };
 
 static_assert(sizeof(Photon) == 8, "photons are stored by value and must stay compact");

@@ -191,10 +191,8 @@ void QuorvelPacketDecoder::QueueRecords(const uchar* a_pPacket, const Photon* a_
         m_Records.resize(first + static_cast<size_t>(a_Count));
     PhotonRecord* out = m_Records.data() + first;
     for (int index = 0; index < a_Count; ++index) {
-        const Photon& photon = a_pPhotons[index];
         out[index] = record;
-        Assign(out[index], photon.m_Pixel, photon.m_Energy, photon.m_PositiveEnergy, photon.m_TimeDetect,
-               photon.m_PositiveTimeDetect);
+        a_pPhotons[index].FillRecord(out[index]);
     }
     m_RecordCount += static_cast<size_t>(a_Count);
     ++m_PacketsInRecords;
